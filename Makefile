@@ -1,0 +1,22 @@
+# Thin wrapper over CMake: `make run` and `make test` are all a user needs.
+.PHONY: all build run test asan-test clean
+
+all: build
+
+build:
+	cmake --preset default >/dev/null
+	cmake --build build -j$$(nproc)
+
+run: build
+	./build/bin/tkvcon-sim
+
+test: build
+	ctest --test-dir build --output-on-failure -j$$(nproc)
+
+asan-test:
+	cmake --preset asan >/dev/null
+	cmake --build build-asan -j$$(nproc)
+	ctest --test-dir build-asan --output-on-failure -j$$(nproc)
+
+clean:
+	rm -rf build build-asan build-ci

@@ -1,0 +1,25 @@
+// Zoom video capture ports: the camera size register shows the camera's
+// image size while capture is enabled and the port's decoder was programmed.
+#include <string.h>
+
+#include "device_state.h"
+#include "models.h"
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kPortControl[kCapturePorts] = {0x100C0, 0x100D0};
+constexpr uint32_t kCaptureEnable = 1u << 0;
+
+}  // namespace
+
+uint32_t capturePortSize(int port) {
+    uint32_t control;
+    memcpy(&control, registerSpace() + kPortControl[port], sizeof control);
+    const I2cSlave *decoder = decoderOfPort(port);
+    if (!(control & kCaptureEnable) || !decoder || !decoder->programmed) return 0;
+    const Settings &s = settings();
+    return uint32_t{s.cameraHeight[port]} << 16 | s.cameraWidth[port];
+}
+
+}  // namespace sim

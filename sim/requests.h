@@ -1,0 +1,27 @@
+// The driver side of /dev/tkvrw: the descriptors it handed out and its requests.
+#ifndef TKVSIM_REQUESTS_H
+#define TKVSIM_REQUESTS_H
+
+#include "tekvaro.h"
+#include "tkvsim.h"
+
+namespace sim {
+
+// An open of the node: a descriptor, or -1 with errno set.
+int openDevice(int (*realOpen)(const char *, int, ...));
+bool isDevice(int fd);
+void forgetDevice(int fd);
+// One request on a device descriptor: 0, or -1 with errno set.
+int handleRequest(int fd, unsigned long code, void *record);
+
+// Register space and video memory access of the memory request: 0 or an errno.
+int memoryAccess(mmio_rw_t &record);
+
+// The request trace (in memory for tests, and/or the TKVSIM_TRACE file).
+void traceRecord(const tkvsim::Request &request);
+void resetDevice();
+void resetRequests();
+
+}  // namespace sim
+
+#endif

@@ -17,23 +17,25 @@ constexpr int kDdcPorts = 4;
 
 // One OpenCores-style I2C master and the bus transaction it is running.
 struct I2cMaster {
-    uint8_t prescaleLow, prescaleHigh, control;
-    uint8_t transmit, receive, status;
-    uint8_t pendingPolls;    // status reads left before "transfer in progress" clears
-    uint8_t addressPhase;    // the next byte written after a start is an address byte
-    int16_t slave;           // index of the addressed slave, -1 when none answered
-    uint8_t slaveReading;    // the addressed slave is being read
+    uint8_t prescaleLow, prescaleHigh, control;  // plain registers
+    uint8_t transmit;      // the byte the next write command sends
+    uint8_t receive;       // the byte last received
+    uint8_t status;        // acknowledge and bus-busy bits; "in progress" comes from pendingPolls
+    uint8_t pendingPolls;  // status reads left that still show "transfer in progress"
+    int8_t slave;          // index of the addressed slave, -1 when none is addressed
+    uint8_t slaveSends;    // the addressed slave is in a read phase
 };
+
+enum class I2cSlaveKind : uint8_t { Decoder, Eeprom };
 
 // A byte-register slave: SAA7111A decoder or 24C02-style EEPROM.
 struct I2cSlave {
     uint8_t channel;
-    uint8_t address;    // 7-bit
-    uint8_t present;
-    uint8_t kind;       // see i2c_bus.h
-    uint8_t pointer;    // current sub-address
-    uint8_t pointerSet; // the first byte of a write phase has set the pointer
-    uint8_t programmed; // a register has been written
+    uint8_t address;     // 7-bit
+    I2cSlaveKind kind;
+    uint8_t pointer;     // current sub-address
+    uint8_t pointerSet;  // the first byte of this write phase has set the pointer
+    uint8_t programmed;  // a register has been written
     uint8_t registers[256];
 };
 constexpr int kI2cSlaveCount = 3;

@@ -1,0 +1,132 @@
+// I2C master transactions on the controller's two channels, driven one
+// register byte at a time: reads and writes of a run of bytes at a
+// sub-address of a slave, and the texts of the result codes.
+#include <time.h>
+
+#include "tekvaro.h"
+
+namespace {
+
+// The data (transmit/receive) and command/status registers of each channel.
+struct ChannelRegisters {
+    uint32_t data;
+    uint32_t command;
+};
+constexpr ChannelRegisters kChannels[] = {{0x03, 0x04}, {0x13, 0x14}};
+constexpr int kChannelCount = sizeof kChannels / sizeof kChannels[0];
+
+enum Command : uint8_t {
+    kStartWrite = 0x90,     // address byte after a (repeated) start
+    kWrite = 0x10,          // sub-address or data byte
+    kWriteStop = 0x50,      // last data byte, then stop
+    kReadAck = 0x20,        // receive a byte and acknowledge it
+    kReadNackStop = 0x68,   // receive the last byte, no acknowledge, then stop
+};
+
+enum Status : uint8_t {
+    kTransferInProgress = 0x02,
+    kNoAcknowledge = 0x80,
+};
+
+enum Result : int {
+    kSucceed = 0,
+    kNoChannel = -1,  // also: the channel never finished a transfer
+    kNoSlave = -2,
+};
+
+// A transfer that has not finished by then never will: the channel is given up.
+constexpr long kI2cWaitLimitMs = 300;
+
+long long monotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The status after the transfer finished, or -1 when it did not finish in time.
+int waitForTransfer(const ChannelRegisters &channel) {
+    const long long deadline = monotonicMs() + kI2cWaitLimitMs;
+    for (;;) {
+        uint8_t status = 0;
+        tkvRegReadByte(channel.command, &status);
+        if (!(status & kTransferInProgress)) return status;
+        if (monotonicMs() > deadline) return -1;
+    }
+}
+
+// Sends one byte with its command; the status after the transfer, or -1.
+int sendByte(const ChannelRegisters &channel, uint8_t byte, Command command) {
+    tkvRegWriteByte(channel.data, byte);
+    tkvRegWriteByte(channel.command, command);
+    return waitForTransfer(channel);
+}
+
+// Receives one byte into `byte`; the status after the transfer, or -1.
+int receiveByte(const ChannelRegisters &channel, Command command, uint8_t *byte) {
+    tkvRegWriteByte(channel.command, command);
+    int status = waitForTransfer(channel);
+    if (status >= 0) tkvRegReadByte(channel.data, byte);
+    return status;
+}
+
+const ChannelRegisters *channelAt(int channel) {
+    return channel >= 0 && channel < kChannelCount ? &kChannels[channel] : nullptr;
+}
+
+uint8_t addressByte(int devadr, bool read) {
+    return static_cast<uint8_t>((static_cast<unsigned>(devadr) << 1 | (read ? 1u : 0u)) & 0xFF);
+}
+
+// Start, address byte for writing and the sub-address: what reads and writes share.
+// Only the address's acknowledge is examined.
+int addressSubaddress(const ChannelRegisters &channel, int devadr, int subadr) {
+    int status = sendByte(channel, addressByte(devadr, false), kStartWrite);
+    if (status < 0) return kNoChannel;
+    if (status & kNoAcknowledge) return kNoSlave;
+    if (sendByte(channel, static_cast<uint8_t>(subadr), kWrite) < 0) return kNoChannel;
+    return kSucceed;
+}
+
+}  // namespace
+
+extern "C" TKV_API int tkvI2cRead(int channel, int devadr, int subadr, int length, uint8_t *buffer) {
+    const ChannelRegisters *registers = channelAt(channel);
+    if (!registers) return kNoChannel;
+    if (int result = addressSubaddress(*registers, devadr, subadr)) return result;
+    if (sendByte(*registers, addressByte(devadr, true), kStartWrite) < 0) return kNoChannel;
+    for (int i = 0; i < length; ++i) {
+        Command command = i + 1 < length ? kReadAck : kReadNackStop;
+        if (receiveByte(*registers, command, &buffer[i]) < 0) return kNoChannel;
+    }
+    return kSucceed;
+}
+
+extern "C" TKV_API int tkvI2cWrite(int channel, int devadr, int subadr, int length,
+                                   const uint8_t *buffer) {
+    const ChannelRegisters *registers = channelAt(channel);
+    if (!registers) return kNoChannel;
+    if (int result = addressSubaddress(*registers, devadr, subadr)) return result;
+    for (int i = 0; i < length; ++i) {
+        Command command = i + 1 < length ? kWrite : kWriteStop;
+        if (sendByte(*registers, buffer[i], command) < 0) return kNoChannel;
+    }
+    return kSucceed;
+}
+
+extern "C" TKV_API int tkvI2cWriteByte(int channel, int devadr, int subadr, int value) {
+    const uint8_t byte = static_cast<uint8_t>(value);
+    return tkvI2cWrite(channel, devadr, subadr, 1, &byte);
+}
+
+extern "C" TKV_API const char *tkvI2cErrString(int code) {
+    static const char *const kTexts[] = {
+        "Succeed",
+        "I2c channel is not exist",
+        "I2c slave device is not exist",
+        "I2c slave device acknowledge none",
+        "Invalid argument",
+    };
+    constexpr int kTextCount = sizeof kTexts / sizeof kTexts[0];
+    if (code > 0 || code <= -kTextCount) return "Unkown error";
+    return kTexts[-code];
+}

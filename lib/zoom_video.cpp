@@ -1,0 +1,193 @@
+// Zoom video capture ports: decoder programming and buffer set-up, starting a
+// port into a window of a hardware layer, stopping, restarting, reading back.
+// Everything but the decoder addresses lives in the controller's registers.
+#include <stdio.h>
+#include <unistd.h>
+
+#include "tekvaro.h"
+
+namespace {
+
+struct PortRegisters {
+    uint32_t control;  // ZV_PORT_CTRL
+    uint32_t buffer0;  // ZV_PORT_BUF0
+    uint32_t buffer1;  // ZV_PORT_BUF1
+    uint32_t size;     // ZV_PORT_SIZE: camera image, width low, height high
+    uint32_t base;     // byte address of the first capture buffer
+};
+constexpr PortRegisters kPorts[] = {
+    {0x100C0, 0x100C4, 0x100C8, 0x100CC, 0x10000000},
+    {0x100D0, 0x100D4, 0x100D8, 0x100DC, 0x14000000},
+};
+
+struct LayerRegisters {
+    uint32_t portFeedBit;  // the ZV_PORT_CTRL bit of a port that feeds this layer
+    uint32_t address0;  // LAYER_ADDR0
+    uint32_t address1;  // LAYER_ADDR1
+    uint32_t control;   // LAYER_CTRL
+    uint32_t position;  // LAYER_POS: x low, y high
+    uint32_t size;      // LAYER_SIZE: width low, height high
+    uint32_t aux0;      // LAYER_AUX0
+    uint32_t aux1;      // LAYER_AUX1
+};
+// Hardware layers 1 and 3.
+constexpr LayerRegisters kLayers[] = {
+    {1u << 8, 0x10038, 0x1003C, 0x10060, 0x10064, 0x10068, 0x1006C, 0x10070},
+    {1u << 9, 0x10048, 0x1004C, 0x10080, 0x10084, 0x10088, 0x1008C, 0x10090},
+};
+constexpr const LayerRegisters &kLayer1 = kLayers[0];
+constexpr const LayerRegisters &kLayer3 = kLayers[1];
+
+// ZV_PORT_CTRL bits besides the layer feeds.
+constexpr uint32_t kCaptureEnable = 1u << 0;
+constexpr uint32_t kPortSetupLayer1 = 0x510;  // as init leaves it: capture off
+constexpr uint32_t kPortSetupLayer3 = 0x610;
+
+// LAYER_CTRL fields.
+constexpr uint32_t kLayerEnable = 1u << 8;
+constexpr uint32_t kLayerFixedBits = 0x1102;  // bits 1 and 12, and the enable
+constexpr unsigned kZoomWidthShift = 3;
+constexpr unsigned kZoomHeightShift = 5;
+constexpr uint32_t kZoomMask = 3;
+constexpr uint32_t kCrtc1Select = 1u << 13;
+constexpr unsigned kCameraWidthShift = 14;
+constexpr uint32_t kCameraWidthMask = 0x7FFF;
+
+constexpr uint32_t kSecondBufferOffset = 0x02000000;
+constexpr useconds_t kCaptureSettleUs = 100000;
+
+// The decoder set-up, in the order it is sent (0x03 twice, 0x14 never).
+struct DecoderWrite {
+    uint8_t subaddress, value;
+};
+constexpr DecoderWrite kDecoderSetup[] = {
+    {0x02, 0xC0}, {0x03, 0x33}, {0x03, 0x34}, {0x04, 0x00}, {0x05, 0x00}, {0x06, 0xEB},
+    {0x07, 0xE0}, {0x08, 0x88}, {0x09, 0x01}, {0x0A, 0x80}, {0x0B, 0x47}, {0x0C, 0x40},
+    {0x0D, 0x00}, {0x0E, 0x01}, {0x0F, 0x00}, {0x10, 0x40}, {0x11, 0x0C}, {0x12, 0x00},
+    {0x13, 0x00}, {0x15, 0x00}, {0x16, 0x00}, {0x17, 0x00},
+};
+constexpr int kDecoderAddressPinLow = 0x24;
+constexpr int kDecoderAddressPinHigh = 0x25;
+
+// The decoder address chosen by the last init of each port.
+int32_t gZoomVideoI2cDevAdr[2];
+
+// Only init checks the port: every other id than 0 means port 1.
+const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }
+
+uint32_t readLong(uint32_t offset) {
+    uint32_t value = 0;
+    tkvRegReadLong(offset, &value);
+    return value;
+}
+
+uint32_t bufferRegister(uint32_t byteAddress) { return byteAddress >> 2; }
+
+uint32_t zoomCode(int zoom) { return zoom >= 1 && zoom <= 3 ? static_cast<uint32_t>(zoom) : 0; }
+
+uint32_t halves(int low, int high) {
+    return static_cast<uint32_t>(high) << 16 | static_cast<uint32_t>(low);
+}
+
+void store(int *field, uint32_t value) {
+    if (field) *field = static_cast<int>(value);
+}
+
+// Capture enable of the port and the enable of every layer it feeds.
+void switchPort(int id, bool on) {
+    const PortRegisters &port = portOf(id);
+    const uint32_t control = readLong(port.control);
+    tkvRegWriteLong(port.control, on ? control | kCaptureEnable : control & ~kCaptureEnable);
+    for (const LayerRegisters &layer : kLayers) {
+        if (!(control & layer.portFeedBit)) continue;
+        const uint32_t layerControl = readLong(layer.control);
+        tkvRegWriteLong(layer.control, on ? layerControl | kLayerEnable : layerControl & ~kLayerEnable);
+    }
+}
+
+}  // namespace
+
+extern "C" TKV_API int tkvZoomVideoInit(int id, int i2c_channel, int i2c_sa, int layer) {
+    if (static_cast<unsigned>(id) > 1 || static_cast<unsigned>(i2c_channel) > 1) {
+        puts("Zoom video error: invalid argument");
+        return -22;
+    }
+    gZoomVideoI2cDevAdr[id] = i2c_sa ? kDecoderAddressPinHigh : kDecoderAddressPinLow;
+    // A decoder that does not answer does not stop the set-up.
+    for (const DecoderWrite &write : kDecoderSetup)
+        tkvI2cWriteByte(i2c_channel, gZoomVideoI2cDevAdr[id], write.subaddress, write.value);
+
+    const PortRegisters &port = kPorts[id];
+    const LayerRegisters &target = layer ? kLayer3 : kLayer1;
+    const uint32_t first = bufferRegister(port.base);
+    const uint32_t second = bufferRegister(port.base + kSecondBufferOffset);
+    tkvRegWriteLong(port.buffer0, first);
+    tkvRegWriteLong(port.buffer1, second);
+    tkvRegWriteLong(port.control, layer ? kPortSetupLayer3 : kPortSetupLayer1);
+    tkvRegWriteLong(target.address0, first);
+    tkvRegWriteLong(target.address1, second);
+    tkvRegWriteLong(target.aux0, 0xFF);
+    tkvRegWriteLong(target.aux1, 0);
+    return 0;
+}
+
+extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int cut_left,
+                                         int zoomw, int zoomh, int connector) {
+    const PortRegisters &port = portOf(id);
+    const uint32_t control = readLong(port.control);
+    tkvRegWriteLong(port.control, control | kCaptureEnable);
+    usleep(kCaptureSettleUs);  // the camera size is valid only once capture runs
+
+    // A port that feeds both layers is shown on layer 1.
+    const LayerRegisters *layer = control & kLayer1.portFeedBit   ? &kLayer1
+                                  : control & kLayer3.portFeedBit ? &kLayer3
+                                                                  : nullptr;
+    if (!layer) return 0;
+    tkvRegWriteLong(layer->position, halves(x, y));
+    tkvRegWriteLong(layer->size, halves(w, h));
+    // Two bytes a pixel; the register's 4-byte unit rounds an odd cut down.
+    const uint32_t cut = 2u * static_cast<uint32_t>(cut_left);
+    tkvRegWriteLong(layer->address0, bufferRegister(port.base + cut));
+    tkvRegWriteLong(layer->address1, bufferRegister(port.base + kSecondBufferOffset + cut));
+
+    const uint32_t cameraWidth = readLong(port.size) & kCameraWidthMask;
+    tkvRegWriteLong(layer->control, cameraWidth << kCameraWidthShift |
+                                        zoomCode(zoomw) << kZoomWidthShift |
+                                        zoomCode(zoomh) << kZoomHeightShift |
+                                        (connector ? kCrtc1Select : 0) | kLayerFixedBits);
+    return 0;
+}
+
+extern "C" TKV_API int tkvZoomVideoStop(int id) {
+    switchPort(id, false);
+    return 0;
+}
+
+extern "C" TKV_API int tkvZoomVideoRestart(int id) {
+    switchPort(id, true);
+    return 0;
+}
+
+extern "C" TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *h, int *cut_left,
+                                           int *zoomw, int *zoomh, int *connector, int *camera_w,
+                                           int *camera_h) {
+    const PortRegisters &port = portOf(id);
+    const uint32_t camera = readLong(port.size);
+    store(camera_w, camera & 0xFFFF);
+    store(camera_h, camera >> 16);
+
+    const LayerRegisters &layer = readLong(port.control) & kLayer1.portFeedBit ? kLayer1 : kLayer3;
+    const uint32_t position = readLong(layer.position);
+    store(x, position & 0xFFFF);
+    store(y, position >> 16);
+    const uint32_t size = readLong(layer.size);
+    store(w, size & 0xFFFF);
+    store(h, size >> 16);
+    // Measured from this port's own base, whatever the layer points at.
+    store(cut_left, ((readLong(layer.address0) << 2) - port.base) >> 1);
+    const uint32_t control = readLong(layer.control);
+    store(zoomw, control >> kZoomWidthShift & kZoomMask);
+    store(zoomh, control >> kZoomHeightShift & kZoomMask);
+    store(connector, control & kCrtc1Select ? 1 : 0);
+    return 0;
+}

@@ -1,2 +1,23 @@
+// tkvcon: opens device 0, then runs the interactive console (no arguments)
+// or one operation described by the arguments, and closes the device.
+#include <stdio.h>
+
+#include "interpreter.h"
+#include "line_editor.h"
+#include "one_shot.h"
 #include "tekvaro.h"
-int main() { int fd = tkvOpen(0); uint32_t v = 0; tkvRegReadLong(0x10028, &v); tkvClose(); return fd < 0; }
+
+int main(int argc, char **argv) {
+    if (tkvOpen(0) < 0) {
+        puts("Open device tekvaro error");
+        return 1;
+    }
+    if (argc < 2) {
+        while (getCmdLine() != 1)
+            if (parseAndRunCmd() == kLineQuit) break;
+    } else {
+        parseArg(argc, argv);
+    }
+    tkvClose();
+    return 0;
+}

@@ -1,0 +1,147 @@
+#include "one_shot.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "device_access.h"
+#include "hex_output.h"
+#include "tekvaro.h"
+#include "text_helpers.h"
+
+namespace {
+
+constexpr int kI2cBufferSize = 256;
+
+uint32_t hex32(const char *text) { return static_cast<uint32_t>(htoi(text)); }
+int32_t signedHex32(const char *text) { return static_cast<int32_t>(hex32(text)); }
+
+void memoryMode(int argc, char **argv, Target target) {
+    uint32_t offset = 0;
+    int32_t operation = 0, width = 1, count = 1;
+    uint64_t value = 0;
+    for (int option; (option = getopt(argc, argv, "a:o:w:v:n:")) != -1;) {
+        switch (option) {
+        case 'a': offset = hex32(optarg); break;
+        case 'o': operation = decimalArg(optarg); break;
+        case 'w': width = decimalArg(optarg); break;
+        case 'v': value = htoi(optarg); break;
+        case 'n': count = signedHex32(optarg); break;
+        default: break;  // getopt has said what is wrong
+        }
+    }
+    if (operation != 0 && operation != 1) {
+        puts(target == Target::Reg ? "Register operation type is error" : "Vram operation type is error");
+        optHelp(argv[0]);
+        return;
+    }
+    const Access *access = deviceAccess(target, width);
+    if (!access) {
+        puts("Register operation width is error");
+        optHelp(argv[0]);
+        return;
+    }
+    if (operation == 1) {
+        if (width < 8) value &= (uint64_t{1} << (8 * width)) - 1;
+        access->write(offset, value);
+        putchar_unlocked('[');
+        putHex(offset, 8);
+        fputs_unlocked("]=", stdout);
+        putHex(width == 8 ? value & 0xFFFFFFFFu : value, 2 * (width == 8 ? 4 : width));
+        if (width == 8) {
+            putchar_unlocked(' ');
+            putHex(value >> 32, 8);
+        }
+        putchar_unlocked('\n');
+        return;
+    }
+    dumpItems(offset, count, DumpLayout{8, 16 / width, width}, readItem, access);
+}
+
+void i2cMode(int argc, char **argv) {
+    int32_t channel = 0, device = 0, subadr = 0, operation = 0, value = 0, count = 1;
+    for (int option; (option = getopt(argc, argv, "c:d:a:o:v:n:")) != -1;) {
+        switch (option) {
+        case 'c': channel = signedHex32(optarg); break;
+        case 'd': device = signedHex32(optarg); break;
+        case 'a': subadr = signedHex32(optarg); break;
+        case 'o': operation = signedHex32(optarg); break;
+        case 'v': value = signedHex32(optarg); break;
+        case 'n': count = signedHex32(optarg); break;
+        default: break;
+        }
+    }
+    uint8_t buffer[kI2cBufferSize] = {static_cast<uint8_t>(value)};
+    int result;
+    if (operation == 0) {
+        if (count > kI2cBufferSize) count = kI2cBufferSize;
+        result = tkvI2cRead(channel, device, subadr, count, buffer);
+        if (result == 0) dumpBytes(static_cast<uint32_t>(subadr), count, 4, buffer);
+    } else if (operation == 1) {
+        result = tkvI2cWrite(channel, device, subadr, 1, buffer);  // always exactly one byte
+    } else {
+        puts("I2c operation type is error");
+        optHelp(argv[0]);
+        return;
+    }
+    if (result != 0) printf("I2C error: %s\n", tkvI2cErrString(result));
+}
+
+void zoomVideoMode(int argc, char **argv) {
+    int32_t port = 0, channel = 0, x = 0, y = 0, w = 0, h = 0, cutLeft = 0, crtc = 0, enable = 1;
+    for (int option; (option = getopt(argc, argv, "c:i:x:y:w:h:l:t:e:")) != -1;) {
+        int32_t *target = nullptr;
+        switch (option) {
+        case 'c': target = &port; break;
+        case 'i': target = &channel; break;
+        case 'x': target = &x; break;
+        case 'y': target = &y; break;
+        case 'w': target = &w; break;
+        case 'h': target = &h; break;
+        case 'l': target = &cutLeft; break;
+        case 't': target = &crtc; break;
+        case 'e': target = &enable; break;
+        default: break;
+        }
+        if (target) *target = decimalArg(optarg);
+    }
+    if (enable == 0) {
+        tkvZoomVideoStop(port);
+        return;
+    }
+    // The decoder at its low-pin address, feeding hardware layer 1, no zoom.
+    tkvZoomVideoInit(port, channel, 0, 0);
+    tkvZoomVideoStart(port, x, y, w, h, cutLeft, 0, 0, crtc);
+}
+
+void versionMode() {
+    int ver[4] = {};
+    if (tkvTkvcoreVer(&ver[0], &ver[1], &ver[2], &ver[3]) == 0)
+        printf("%d.%d.%d.%d\n", ver[0], ver[1], ver[2], ver[3]);
+}
+
+bool isOneOf(const char *word, const char *const (&words)[4]) {
+    for (const char *w : words)
+        if (strcmp(word, w) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+void parseArg(int argc, char **argv) {
+    if (argc < 2) return;
+    const char *mode = argv[1];
+    static const char *const kVersionWords[4] = {"ver", "VER", "version", "VERSION"};
+    if (strcmp(mode, "reg") == 0)
+        memoryMode(argc, argv, Target::Reg);
+    else if (strcmp(mode, "vram") == 0)
+        memoryMode(argc, argv, Target::Vram);
+    else if (strcmp(mode, "i2c") == 0)
+        i2cMode(argc, argv);
+    else if (strcmp(mode, "zv") == 0)
+        zoomVideoMode(argc, argv);
+    else if (isOneOf(mode, kVersionWords))
+        versionMode();
+    else
+        optHelp(argv[0]);
+}

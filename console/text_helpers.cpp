@@ -1,0 +1,31 @@
+#include "text_helpers.h"
+
+#include <stdlib.h>
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+uint64_t htoi(const char *text) {
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
+    uint64_t value = 0;
+    for (int digit; (digit = hexDigit(*text)) >= 0; ++text)
+        value = value << 4 | static_cast<uint64_t>(digit);  // older digits shift out
+    return value;
+}
+
+void uppercaseStr(char *text) {
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+int32_t decimalArg(const char *text) {
+    return static_cast<int32_t>(static_cast<uint32_t>(strtol(text, nullptr, 10)));
+}

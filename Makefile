@@ -3,8 +3,11 @@
 
 all: build
 
+# Extra CMake settings, e.g. CMAKE_ARGS=-DTKV_WERROR=ON
+CMAKE_ARGS ?=
+
 build:
-	cmake --preset default >/dev/null
+	cmake --preset default $(CMAKE_ARGS) >/dev/null
 	cmake --build build -j$$(nproc)
 
 run: build
@@ -14,7 +17,7 @@ test: build
 	ctest --test-dir build --output-on-failure -j$$(nproc)
 
 asan-test:
-	cmake --preset asan >/dev/null
+	cmake --preset asan $(CMAKE_ARGS) >/dev/null
 	cmake --build build-asan -j$$(nproc)
 	ctest --test-dir build-asan --output-on-failure -j$$(nproc)
 

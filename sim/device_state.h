@@ -47,7 +47,6 @@ struct DeviceState {
     I2cMaster i2c[kI2cChannels];
     I2cSlave slaves[kI2cSlaveCount];
     uint8_t pciConfig[256];
-    uint32_t pciBarSizing;  // bit n: BAR n holds the all-ones sizing pattern
 };
 
 // The mapped device; created on first use.

@@ -1,10 +1,80 @@
-// DDC ports and their monitors (to be modelled).
+// The DDC ports: which EDID a port answers with, and the driver's verdict on it.
+// A port's content is, in order of precedence: nothing when its monitor was
+// removed, bytes set through the test API, the raw file named by
+// TKVSIM_EDID<port> (read at each request), or the built-in monitor.
 #include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <unistd.h>
 
+#include "device_state.h"
+#include "edid_monitors.h"
 #include "models.h"
 
 namespace sim {
+namespace {
 
-int ddcRequest(ddc_edid_t &) { return ENOTTY; }
+constexpr uint8_t kHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+
+// Whole blocks, the fixed header, and every block summing to 0 mod 256.
+bool edidIsValid(const uint8_t *edid, uint32_t length) {
+    if (length == 0 || length % kEdidBlockSize != 0) return false;
+    if (memcmp(edid, kHeader, sizeof kHeader) != 0) return false;
+    for (uint32_t block = 0; block < length; block += kEdidBlockSize) {
+        uint8_t sum = 0;
+        for (uint32_t i = 0; i < kEdidBlockSize; ++i) sum = static_cast<uint8_t>(sum + edid[block + i]);
+        if (sum != 0) return false;
+    }
+    return true;
+}
+
+// The file's first 512 bytes; -1 when it cannot be read (no monitor answers).
+int readEdidFile(const char *path, uint8_t (&edid)[kEdidMaxSize]) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    size_t total = 0;
+    while (total < sizeof edid) {
+        ssize_t n = read(fd, edid + total, sizeof edid - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return -1;
+        }
+        if (n == 0) break;
+        total += static_cast<size_t>(n);
+    }
+    close(fd);
+    return static_cast<int>(total);
+}
+
+// The port's EDID bytes (the rest of `edid` stays 0) and their count; -1 when
+// no monitor answers.
+int portContent(int port, uint8_t (&edid)[kEdidMaxSize]) {
+    const Settings &s = settings();
+    if (s.monitorRemoved[port]) return -1;
+    if (s.edidSet[port]) {
+        memcpy(edid, s.edid[port], s.edidLength[port]);
+        return static_cast<int>(s.edidLength[port]);
+    }
+    if (const char *path = s.edidFile[port]; path && *path) return readEdidFile(path, edid);
+    uint32_t length = builtinEdid(port, edid);
+    return length ? static_cast<int>(length) : -1;
+}
+
+}  // namespace
+
+// Fills length, data and valid; port and reserved are the caller's and stay
+// as sent.  A failed request leaves the record untouched.
+int ddcRequest(ddc_edid_t &record) {
+    if (record.port >= static_cast<uint32_t>(kDdcPorts)) return EINVAL;
+    static_assert(sizeof record.data == kEdidMaxSize, "the record holds the largest EDID");
+    uint8_t edid[kEdidMaxSize] = {};
+    int length = portContent(static_cast<int>(record.port), edid);
+    if (length < 0) return ENXIO;
+    memcpy(record.data, edid, sizeof edid);  // bytes past the length read as 0
+    record.length = static_cast<uint32_t>(length);
+    record.valid = edidIsValid(edid, record.length) ? 1 : 0;
+    return 0;
+}
 
 }  // namespace sim

@@ -13,6 +13,11 @@ uint64_t byteAt(const void *context, uint32_t, int32_t index) {
 }  // namespace
 
 void putHex(uint64_t value, int digits) {
+    if (digits < 16 && value >> (4 * digits) == 0) {  // the usual case: exactly `digits`
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+            putchar_unlocked(kDigits[(value >> shift) & 0xF]);
+        return;
+    }
     char text[16];
     int n = 0;
     do {

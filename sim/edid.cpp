@@ -14,12 +14,10 @@
 namespace sim {
 namespace {
 
-constexpr uint8_t kHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-
 // Whole blocks, the fixed header, and every block summing to 0 mod 256.
 bool edidIsValid(const uint8_t *edid, uint32_t length) {
     if (length == 0 || length % kEdidBlockSize != 0) return false;
-    if (memcmp(edid, kHeader, sizeof kHeader) != 0) return false;
+    if (memcmp(edid, kEdidHeader, sizeof kEdidHeader) != 0) return false;
     for (uint32_t block = 0; block < length; block += kEdidBlockSize) {
         uint8_t sum = 0;
         for (uint32_t i = 0; i < kEdidBlockSize; ++i) sum = static_cast<uint8_t>(sum + edid[block + i]);

@@ -67,7 +67,6 @@ constexpr Monitor kWxgaBroken{0x0768, 5, 2015, 34, 19, {0x21, 0x08, 0x00},
 
 constexpr const Monitor *kAttached[kDdcPorts] = {&kFullHd, &kSxga, nullptr, &kWxgaBroken};
 
-constexpr uint8_t kHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 constexpr char kManufacturer[] = "ZZS";  // a PNP ID nobody holds
 constexpr uint8_t kDigitalInput = 0x80;
 constexpr uint8_t kGamma22 = 120;       // (gamma - 1) * 100
@@ -159,7 +158,7 @@ void sealBlock(uint8_t *block) {
 }
 
 void putBaseBlock(uint8_t *b, const Monitor &m) {
-    memcpy(b, kHeader, sizeof kHeader);
+    memcpy(b, kEdidHeader, sizeof kEdidHeader);
     const uint32_t id = uint32_t(kManufacturer[0] - 'A' + 1) << 10 |
                         uint32_t(kManufacturer[1] - 'A' + 1) << 5 | uint32_t(kManufacturer[2] - 'A' + 1);
     b[8] = high(id, 8, 0xFF);  // big-endian, unlike the rest

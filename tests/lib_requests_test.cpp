@@ -133,16 +133,13 @@ TEST_F(LibTest, PciReadSendsTheCallersValueAndStoresTheAnswer) {
     EXPECT_EQ(r[1].value, 0u);
 }
 
-TEST_F(LibTest, PciWriteSendsOffsetAndValueUnchanged) {
+TEST_F(LibTest, PciWriteSendsOffsetAndValue) {
     ASSERT_EQ(tkvPciWrite(0x04, 0x7), 0);
-    EXPECT_EQ(tkvPciWrite(0x06, 0x1), -1);  // the driver refuses what is not a whole dword
-    EXPECT_EQ(errno, EINVAL);
     auto r = ofKind(Kind::Pci);
-    ASSERT_EQ(r.size(), 2u);
+    ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].direction, 1u);
     EXPECT_EQ(r[0].offset, 0x04u);
     EXPECT_EQ(r[0].value, 0x7u);
-    EXPECT_EQ(r[1].offset, 0x06u);
 }
 
 TEST_F(LibTest, FailedPciReadLeavesTheCallersValue) {
@@ -155,20 +152,4 @@ TEST_F(LibTest, FailedPciReadLeavesTheCallersValue) {
     EXPECT_EQ(stderrOf([&] { result = tkvPciRead(0, &value); }), "");
     EXPECT_EQ(result, -1);
     EXPECT_EQ(value, 0xABCDu);
-}
-
-TEST_F(LibTest, WithoutConnectionEveryRequestFailsQuietly) {
-    ASSERT_EQ(tkvClose(), 0);
-    fd = -1;
-    uint32_t value = 0x55;
-    int ver = 3;
-    std::string err = stderrOf([&] {
-        EXPECT_EQ(tkvDDCRead(0, nullptr, nullptr, nullptr), -1);
-        EXPECT_EQ(tkvTkvcoreVer(&ver, nullptr, nullptr, nullptr), -1);
-        EXPECT_EQ(tkvPciRead(0, &value), -1);
-        EXPECT_EQ(tkvPciWrite(0, 0), -1);
-    });
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(ver, 0);
-    EXPECT_EQ(value, 0x55u);
 }

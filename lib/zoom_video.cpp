@@ -22,13 +22,13 @@ constexpr PortRegisters kPorts[] = {
 
 struct LayerRegisters {
     uint32_t portFeedBit;  // the ZV_PORT_CTRL bit of a port that feeds this layer
-    uint32_t address0;  // LAYER_ADDR0
-    uint32_t address1;  // LAYER_ADDR1
-    uint32_t control;   // LAYER_CTRL
-    uint32_t position;  // LAYER_POS: x low, y high
-    uint32_t size;      // LAYER_SIZE: width low, height high
-    uint32_t aux0;      // LAYER_AUX0
-    uint32_t aux1;      // LAYER_AUX1
+    uint32_t address0;     // LAYER_ADDR0
+    uint32_t address1;     // LAYER_ADDR1
+    uint32_t control;      // LAYER_CTRL
+    uint32_t position;     // LAYER_POS: x low, y high
+    uint32_t size;         // LAYER_SIZE: width low, height high
+    uint32_t aux0;         // LAYER_AUX0
+    uint32_t aux1;         // LAYER_AUX1
 };
 // Hardware layers 1 and 3.
 constexpr LayerRegisters kLayers[] = {

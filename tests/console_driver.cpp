@@ -1,0 +1,345 @@
+// Starting tkvcon under a pseudo-terminal or with pipes, feeding it and
+// collecting everything it writes until it exits (or is killed on timeout).
+#include "console_driver.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+
+#include <chrono>
+
+extern char **environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A key with no visible reaction (such as Left at the start of the line) is
+// taken as consumed after this long.
+constexpr auto kSilentKeyWait = std::chrono::milliseconds(200);
+
+// argv/envp built before fork, so the child only calls exec.
+struct ExecImage {
+    std::vector<std::string> argStrings, envStrings;
+    std::vector<char *> argv, envp;
+
+    ExecImage(const std::string &program, const std::vector<std::string> &args,
+              const std::string &preload, const std::vector<std::string> &extraEnv) {
+        argStrings.push_back(program);
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        // The test's own simulator settings must not leak into the program.
+        for (char **e = environ; *e; ++e) {
+            if (strncmp(*e, "TKVSIM_", 7) == 0 || strncmp(*e, "LD_PRELOAD=", 11) == 0) continue;
+            envStrings.emplace_back(*e);
+        }
+        if (!preload.empty()) envStrings.push_back("LD_PRELOAD=" + preload);
+        envStrings.insert(envStrings.end(), extraEnv.begin(), extraEnv.end());
+        for (auto &s : argStrings) argv.push_back(s.data());
+        argv.push_back(nullptr);
+        for (auto &s : envStrings) envp.push_back(s.data());
+        envp.push_back(nullptr);
+    }
+
+    [[noreturn]] void exec() {
+        signal(SIGPIPE, SIG_DFL);  // the parent ignores it; exec keeps ignored signals ignored
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+};
+
+void ignoreSigpipe() {
+    // A program that exits before taking all its input must not kill the test.
+    static const bool done = [] {
+        signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)done;
+}
+
+void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+// Appends what is readable; false once the descriptor has ended (EOF, or EIO
+// on a terminal master whose other side is closed everywhere).
+bool drain(int fd, std::string &into) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            into.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return true;
+        return false;
+    }
+}
+
+void recordStatus(int status, int &exitCode, int &signalNumber) {
+    if (WIFEXITED(status)) exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) signalNumber = WTERMSIG(status);
+}
+
+bool sameAttributes(const termios &a, const termios &b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+bool terminalIsRaw(int master) {
+    termios now;
+    return tcgetattr(master, &now) == 0 && !(now.c_lflag & ICANON);
+}
+
+// Splits typed text into keys: single bytes, except that an escape sequence
+// (ESC [ parameters final-byte) is one key, as a terminal sends it.
+std::vector<std::string> splitKeys(const std::string &keys) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < keys.size();) {
+        size_t end = i + 1;
+        if (keys[i] == '\x1b' && end < keys.size() && keys[end] == '[') {
+            ++end;
+            while (end < keys.size() && !(keys[end] >= 0x40 && keys[end] <= 0x7e)) ++end;
+            if (end < keys.size()) ++end;
+        }
+        out.push_back(keys.substr(i, end - i));
+        i = end;
+    }
+    return out;
+}
+
+// Feeds keys to the terminal: all at once, or one at a time, each only when
+// the previous one has had its effect and the program waits in raw mode again
+// (so no key meets the normal line discipline).
+class KeyFeeder {
+public:
+    KeyFeeder(const std::string &keys, bool oneAtATime)
+        : keys_(oneAtATime ? splitKeys(keys) : std::vector<std::string>{keys}), oneAtATime_(oneAtATime) {}
+
+    bool done() const { return next_ >= keys_.size() || failed_; }
+
+    // True when a write should be tried now.
+    bool ready(int master, size_t outputSize) {
+        if (done()) return false;
+        if (!oneAtATime_) return true;
+        if (awaiting_) {
+            // The first key waits for the prompt; the others for their echo.
+            bool reacted = outputSize > outputBefore_;
+            bool silent = next_ > 0 && Clock::now() - sentAt_ > kSilentKeyWait;
+            if (!reacted && !silent) return false;
+            awaiting_ = false;
+        }
+        return terminalIsRaw(master);
+    }
+
+    void write(int master, size_t outputSize) {
+        std::string &key = keys_[next_];
+        ssize_t n = ::write(master, key.data() + offset_, key.size() - offset_);
+        if (n < 0) {
+            if (errno != EAGAIN && errno != EINTR) failed_ = true;  // the program has gone
+            return;
+        }
+        offset_ += static_cast<size_t>(n);
+        if (offset_ < key.size()) return;
+        ++next_;
+        offset_ = 0;
+        awaiting_ = oneAtATime_;
+        outputBefore_ = outputSize;
+        sentAt_ = Clock::now();
+    }
+
+    bool pacing() const { return oneAtATime_ && !done(); }
+
+private:
+    std::vector<std::string> keys_;
+    bool oneAtATime_;
+    size_t next_ = 0, offset_ = 0;
+    bool failed_ = false;
+    bool awaiting_ = true;  // nothing goes in before the first prompt
+    size_t outputBefore_ = 0;
+    Clock::time_point sentAt_;
+};
+
+// Waits for the child, killing it once the deadline has passed.
+void reap(pid_t pid, Clock::time_point deadline, bool &timedOut, int &exitCode, int &signalNumber) {
+    int status = 0;
+    for (;;) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) break;
+        if (r < 0 && errno != EINTR) return;
+        if (Clock::now() > deadline && !timedOut) {
+            timedOut = true;
+            kill(pid, SIGKILL);
+        }
+        usleep(1000);
+    }
+    recordStatus(status, exitCode, signalNumber);
+}
+
+int millisecondsLeft(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(left);
+}
+
+}  // namespace
+
+TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) {
+    ignoreSigpipe();
+    TerminalRun run;
+    ExecImage image(TKVCON_PATH, {}, TKV_PRELOAD, options.env);
+
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return run;
+    termios before;
+    tcgetattr(slave, &before);
+    if (!options.cooked) {
+        cfmakeraw(&before);
+        tcsetattr(slave, TCSANOW, &before);
+    }
+    int errPipe[2];
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+        close(master);
+        close(slave);
+        return run;
+    }
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(master);
+        close(errPipe[0]);
+        if (login_tty(slave) != 0) _exit(126);
+        dup2(errPipe[1], 2);
+        image.exec();
+    }
+    // Only the child holds the terminal's slave side, so the master reports
+    // EIO exactly when the program (and anything it started) has gone.
+    close(slave);
+    close(errPipe[1]);
+    if (pid < 0) {
+        close(master);
+        close(errPipe[0]);
+        return run;
+    }
+    setNonBlocking(master);
+    setNonBlocking(errPipe[0]);
+
+    const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    KeyFeeder feeder(keys, options.cooked || options.keyAtATime);
+    bool masterOpen = true, errOpen = true;
+    while (masterOpen || errOpen) {
+        if (Clock::now() > deadline) {
+            run.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        bool writeNow = masterOpen && feeder.ready(master, run.output.size());
+        pollfd fds[2] = {{master, static_cast<short>(POLLIN | (writeNow ? POLLOUT : 0)), 0},
+                         {errPipe[0], POLLIN, 0}};
+        fds[0].fd = masterOpen ? master : -1;
+        fds[1].fd = errOpen ? errPipe[0] : -1;
+        int wait = feeder.pacing() ? 1 : std::min(millisecondsLeft(deadline), 100);
+        if (poll(fds, 2, wait) < 0 && errno != EINTR) break;
+        if (masterOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            masterOpen = drain(master, run.output);
+        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(errPipe[0], run.errors);
+        if (masterOpen && writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, run.output.size());
+    }
+    reap(pid, deadline + std::chrono::seconds(1), run.timedOut, run.exitCode, run.signal);
+
+    termios after;
+    run.attributesRestored = tcgetattr(master, &after) == 0 && sameAttributes(before, after);
+    close(master);
+    close(errPipe[0]);
+    return run;
+}
+
+ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions &options) {
+    ignoreSigpipe();
+    ProcessRun run;
+    ExecImage image(options.program, args, options.preload, options.env);
+
+    int inPipe[2] = {-1, -1}, outPipe[2], errPipe[2];
+    if (options.input) {
+        if (pipe2(inPipe, O_CLOEXEC) != 0) return run;
+    } else {
+        inPipe[0] = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    }
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return run;
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        image.exec();
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    int inFd = inPipe[1];
+    if (pid < 0) {
+        if (inFd >= 0) close(inFd);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        return run;
+    }
+    for (int fd : {inFd, outPipe[0], errPipe[0]})
+        if (fd >= 0) setNonBlocking(fd);
+
+    const std::string input = options.input.value_or("");
+    size_t written = 0;
+    if (inFd >= 0 && input.empty()) {
+        close(inFd);
+        inFd = -1;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        if (Clock::now() > deadline) {
+            run.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd fds[3] = {{outOpen ? outPipe[0] : -1, POLLIN, 0},
+                         {errOpen ? errPipe[0] : -1, POLLIN, 0},
+                         {inFd, POLLOUT, 0}};
+        if (poll(fds, 3, std::min(millisecondsLeft(deadline), 100)) < 0 && errno != EINTR) break;
+        if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) outOpen = drain(outPipe[0], run.out);
+        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(errPipe[0], run.err);
+        if (inFd >= 0 && fds[2].revents) {
+            ssize_t n = write(inFd, input.data() + written, input.size() - written);
+            if (n > 0) written += static_cast<size_t>(n);
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) {
+                close(inFd);  // end of input
+                inFd = -1;
+            }
+        }
+    }
+    if (inFd >= 0) close(inFd);
+    reap(pid, deadline + std::chrono::seconds(1), run.timedOut, run.exitCode, run.signal);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    return run;
+}
+
+std::string preloadWithoutSimulator() {
+    std::string all = TKV_PRELOAD;
+    size_t lastSpace = all.rfind(' ');
+    return lastSpace == std::string::npos ? std::string() : all.substr(0, lastSpace);
+}
+
+DeviceStateFile::DeviceStateFile() {
+    const char *tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tkvcon-test-XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd >= 0) close(fd);
+    path_ = pattern;
+}
+
+DeviceStateFile::~DeviceStateFile() { unlink(path_.c_str()); }

@@ -1,0 +1,72 @@
+// Runs the built tkvcon as the user would: under a pseudo-terminal with keys
+// typed in, or with arguments and pipes.  The simulated controller is
+// preloaded, and each run gets a fresh device unless TKVSIM_STATE is given.
+#ifndef TKV_TESTS_CONSOLE_DRIVER_H
+#define TKV_TESTS_CONSOLE_DRIVER_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TerminalOptions {
+    std::vector<std::string> env;  // "NAME=value" entries added to the program's environment
+    // false: the terminal is raw for the whole run, so the bytes read are the
+    // bytes written.  true: the terminal keeps its normal line discipline
+    // (echo, CR/LF mapping, signals) and keys are typed one at a time.
+    bool cooked = false;
+    // Type one key (a byte, or a whole escape sequence) at a time: wait for
+    // the program's reaction to the previous key and for it to read again.
+    bool keyAtATime = false;
+    int timeoutMs = 10000;
+};
+
+struct TerminalRun {
+    std::string output;  // everything written to the terminal
+    std::string errors;  // standard error, kept apart from the terminal
+    int exitCode = -1;   // -1 unless the program exited normally
+    int signal = 0;      // the signal that ended it, if any
+    bool timedOut = false;
+    bool attributesRestored = false;  // terminal attributes at exit equal those at start
+};
+
+TerminalRun runConsole(const std::string &keys, const TerminalOptions &options = {});
+
+struct ProcessOptions {
+    std::vector<std::string> env;      // "NAME=value" entries added to the environment
+    std::optional<std::string> input;  // bytes fed to stdin through a pipe; none: /dev/null
+    std::string program = TKVCON_PATH;  // also argv[0]
+    std::string preload = TKV_PRELOAD;  // LD_PRELOAD of the program; empty: none
+    int timeoutMs = 10000;
+};
+
+struct ProcessRun {
+    std::string out;
+    std::string err;
+    int exitCode = -1;
+    int signal = 0;
+    bool timedOut = false;
+};
+
+// Runs the program with `args` after argv[0].
+ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions &options = {});
+
+// The preloads that must come before the simulator (the sanitizer runtime,
+// under the sanitizer build): what a launcher that adds the simulator itself needs.
+std::string preloadWithoutSimulator();
+
+// A state file for the simulated device, unique to the test, removed at the end.
+class DeviceStateFile {
+public:
+    DeviceStateFile();
+    ~DeviceStateFile();
+    DeviceStateFile(const DeviceStateFile &) = delete;
+    DeviceStateFile &operator=(const DeviceStateFile &) = delete;
+
+    const std::string &path() const { return path_; }
+    std::string env() const { return "TKVSIM_STATE=" + path_; }
+
+private:
+    std::string path_;
+};
+
+#endif

@@ -30,7 +30,7 @@ enum Status : uint8_t {
 
 enum Result : int {
     kSucceed = 0,
-    kNoChannel = -1,  // also: the channel never finished a transfer
+    kNoChannel = -1,  // also: the channel never finished a transfer or could not be reached
     kNoSlave = -2,
 };
 
@@ -43,12 +43,13 @@ long long monotonicMs() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// The status after the transfer finished, or -1 when it did not finish in time.
+// The status after the transfer finished, or -1 when it did not finish in
+// time or the status cannot be read (a transfer nobody saw is no success).
 int waitForTransfer(const ChannelRegisters &channel) {
     const long long deadline = monotonicMs() + kI2cWaitLimitMs;
     for (;;) {
         uint8_t status = 0;
-        tkvRegReadByte(channel.command, &status);
+        if (tkvRegReadByte(channel.command, &status) != 0) return -1;
         if (!(status & kTransferInProgress)) return status;
         if (monotonicMs() > deadline) return -1;
     }
@@ -56,16 +57,16 @@ int waitForTransfer(const ChannelRegisters &channel) {
 
 // Sends one byte with its command; the status after the transfer, or -1.
 int sendByte(const ChannelRegisters &channel, uint8_t byte, Command command) {
-    tkvRegWriteByte(channel.data, byte);
-    tkvRegWriteByte(channel.command, command);
+    if (tkvRegWriteByte(channel.data, byte) != 0) return -1;
+    if (tkvRegWriteByte(channel.command, command) != 0) return -1;
     return waitForTransfer(channel);
 }
 
 // Receives one byte into `byte`; the status after the transfer, or -1.
 int receiveByte(const ChannelRegisters &channel, Command command, uint8_t *byte) {
-    tkvRegWriteByte(channel.command, command);
+    if (tkvRegWriteByte(channel.command, command) != 0) return -1;
     int status = waitForTransfer(channel);
-    if (status >= 0) tkvRegReadByte(channel.data, byte);
+    if (status >= 0 && tkvRegReadByte(channel.data, byte) != 0) return -1;
     return status;
 }
 

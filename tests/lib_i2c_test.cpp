@@ -1,5 +1,6 @@
 // I2C transactions: the exact register accesses, the result codes, and the
 // bounded status wait.
+#include <errno.h>
 #include <time.h>
 
 #include "i2c_trace.h"
@@ -131,6 +132,22 @@ TEST_F(LibTest, HungChannelIsGivenUpWithinTheBound) {
     // The other channel still works.
     EXPECT_EQ(tkvI2cRead(0, 0x50, 0x33, 1, &byte), 0);
     EXPECT_EQ(byte, 0x33);
+}
+
+TEST_F(LibTest, UnreachableRegistersAreNoSuccess) {
+    uint8_t bytes[2] = {0x11, 0x22};
+    tkvsim::failEveryRequest(EIO);
+    EXPECT_EQ(tkvI2cRead(0, 0x50, 0, 2, bytes), -1);
+    EXPECT_EQ(tkvI2cWriteByte(1, 0x24, 2, 0xC0), -1);
+    EXPECT_EQ(mmio().size(), 2u);  // given up at the first failed access
+    tkvsim::failEveryRequest(0);
+    tkvsim::clearTrace();
+    // A status poll fails midway: the transaction stops and stores nothing.
+    tkvsim::failNthRequest(15);
+    EXPECT_EQ(tkvI2cRead(0, 0x50, 0, 1, bytes), -1);
+    EXPECT_EQ(bytes[0], 0x11);
+    EXPECT_EQ(tkvI2cRead(0, 0x50, 0, 1, bytes), 0);
+    EXPECT_EQ(bytes[0], 0x00);
 }
 
 TEST(I2cErrString, TextsOfTheCodes) {

@@ -32,6 +32,7 @@ enum Result : int {
     kSucceed = 0,
     kNoChannel = -1,  // also: the channel never finished a transfer or could not be reached
     kNoSlave = -2,
+    kInvalidArgument = -4,  // bytes to move but no buffer
 };
 
 // A transfer that has not finished by then never will: the channel is given up.
@@ -93,6 +94,7 @@ int addressSubaddress(const ChannelRegisters &channel, int devadr, int subadr) {
 extern "C" TKV_API int tkvI2cRead(int channel, int devadr, int subadr, int length, uint8_t *buffer) {
     const ChannelRegisters *registers = channelAt(channel);
     if (!registers) return kNoChannel;
+    if (!buffer && length > 0) return kInvalidArgument;
     if (int result = addressSubaddress(*registers, devadr, subadr)) return result;
     if (sendByte(*registers, addressByte(devadr, true), kStartWrite) < 0) return kNoChannel;
     for (int i = 0; i < length; ++i) {
@@ -106,6 +108,7 @@ extern "C" TKV_API int tkvI2cWrite(int channel, int devadr, int subadr, int leng
                                    const uint8_t *buffer) {
     const ChannelRegisters *registers = channelAt(channel);
     if (!registers) return kNoChannel;
+    if (!buffer && length > 0) return kInvalidArgument;
     if (int result = addressSubaddress(*registers, devadr, subadr)) return result;
     for (int i = 0; i < length; ++i) {
         Command command = i + 1 < length ? kWrite : kWriteStop;

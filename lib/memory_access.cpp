@@ -35,12 +35,13 @@ int transfer(uint32_t region, uint32_t direction, uint32_t size, uint32_t offset
     return tkv::request(IOCTL_MMIO_RW, &mmio_rw);
 }
 
-// The value is stored whatever the request's result: the caller looks at the result.
+// The value is stored whatever the request's result: the caller looks at the
+// result.  A null output makes the request and stores nothing.
 template <typename T>
 int readAt(const Space &space, uint32_t offset, T *value) {
     if (offset > space.limit) return refuseOffset();
     int result = transfer(space.region, DIR_READ, sizeof(T), offset, 0);
-    *value = static_cast<T>(mmio_rw.value);
+    if (value) *value = static_cast<T>(mmio_rw.value);
     return result;
 }
 
@@ -77,7 +78,7 @@ extern "C" TKV_API int tkvCrtcReadByte(uint32_t index, uint8_t *value) {
     if (index > kCrtcIndexLimit) return refuseOffset();
     transfer(REGION_REG, DIR_WRITE, 1, kCrtcIndexPort, index);
     int result = transfer(REGION_REG, DIR_READ, 1, kCrtcDataPort, 0);
-    *value = static_cast<uint8_t>(mmio_rw.value);
+    if (value) *value = static_cast<uint8_t>(mmio_rw.value);
     return result;
 }
 

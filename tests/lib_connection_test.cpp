@@ -159,3 +159,13 @@ TEST_F(LibTest, FailedRequestStillStoresTheRecordValue) {
     EXPECT_EQ(tkvRegReadLong(0x40, &value), 0);
     EXPECT_EQ(value, 0x12345678u);
 }
+
+TEST_F(LibTest, NullOutputsAreRequestedButNotStored) {
+    EXPECT_EQ(tkvRegReadLong(0x40, nullptr), 0);
+    EXPECT_EQ(tkvVramReadQuad(0x40, nullptr), 0);
+    EXPECT_EQ(tkvCrtcReadByte(3, nullptr), 0);
+    EXPECT_EQ(mmio().size(), 4u);
+    EXPECT_EQ(tkvI2cRead(0, 0x50, 0, 4, nullptr), -4);
+    EXPECT_EQ(tkvI2cWrite(0, 0x50, 0, 1, nullptr), -4);
+    EXPECT_EQ(tkvI2cWrite(0, 0x50, 0, 0, nullptr), 0);  // nothing to move
+}

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <algorithm>
 #include <chrono>
 
 extern char **environ;
@@ -264,13 +265,15 @@ ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions
     ProcessRun run;
     ExecImage image(options.program, args, options.preload, options.env);
 
-    int inPipe[2] = {-1, -1}, outPipe[2], errPipe[2];
-    if (options.input) {
-        if (pipe2(inPipe, O_CLOEXEC) != 0) return run;
-    } else {
-        inPipe[0] = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int inPipe[2] = {-1, -1}, outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+    bool ready = options.input ? pipe2(inPipe, O_CLOEXEC) == 0
+                               : (inPipe[0] = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;
+    ready = ready && pipe2(outPipe, O_CLOEXEC) == 0 && pipe2(errPipe, O_CLOEXEC) == 0;
+    if (!ready) {
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            if (fd >= 0) close(fd);
+        return run;
     }
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return run;
 
     pid_t pid = fork();
     if (pid == 0) {

@@ -2,6 +2,8 @@
 // collecting everything it writes until it exits (or is killed on timeout).
 #include "console_driver.h"
 
+#include <gtest/gtest.h>
+
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -346,3 +348,11 @@ DeviceStateFile::DeviceStateFile() {
 }
 
 DeviceStateFile::~DeviceStateFile() { unlink(path_.c_str()); }
+
+std::string transcriptOf(const std::string &keys) {
+    TerminalRun run = runConsole(keys + "\x03");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.errors, "");
+    return run.output;
+}

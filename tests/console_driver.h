@@ -31,6 +31,10 @@ struct TerminalRun {
 
 TerminalRun runConsole(const std::string &keys, const TerminalOptions &options = {});
 
+// Types the keys, then Ctrl-C, and returns the transcript after checking a
+// clean exit with nothing on standard error.
+std::string transcriptOf(const std::string &keys);
+
 struct ProcessOptions {
     std::vector<std::string> env;      // "NAME=value" entries added to the environment
     std::optional<std::string> input;  // bytes fed to stdin through a pipe; none: /dev/null

@@ -7,19 +7,6 @@
 
 using namespace keys;
 
-namespace {
-
-// Types the keys, then Ctrl-C, and returns the transcript after checking a clean exit.
-std::string transcriptOf(const std::string &typed) {
-    TerminalRun run = runConsole(typed + kCtrlC);
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errors, "");
-    return run.output;
-}
-
-}  // namespace
-
 TEST(LineEditor, TypesAndRunsALine) {
     EXPECT_EQ(transcriptOf("rrl 10028" + kEnter), ">rrl 10028\r\n00010028: 00000000\n>");
 }

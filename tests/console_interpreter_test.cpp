@@ -7,17 +7,6 @@
 
 using namespace keys;
 
-namespace {
-
-std::string transcriptOf(const std::string &typed) {
-    TerminalRun run = runConsole(typed + kCtrlC);
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0);
-    return run.output;
-}
-
-}  // namespace
-
 TEST(Interpreter, EmptyLineWithNothingToRepeatDoesNothing) {
     EXPECT_EQ(transcriptOf(kEnter + kEnter), ">\r\n>\r\n>");
 }

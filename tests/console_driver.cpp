@@ -185,6 +185,17 @@ void reap(pid_t pid, Clock::time_point deadline, bool &timedOut, int &exitCode, 
     recordStatus(status, exitCode, signalNumber);
 }
 
+// True once the child has ended; its status is recorded then.
+bool reaped(pid_t pid, int &exitCode, int &signalNumber) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) return false;
+    recordStatus(status, exitCode, signalNumber);
+    return true;
+}
+
+// How long the terminal must stay quiet after the program ended.
+constexpr int kSettleMs = 30;
+
 int millisecondsLeft(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(left);
@@ -220,12 +231,13 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
         dup2(errPipe[1], 2);
         image.exec();
     }
-    // Only the child holds the terminal's slave side, so the master reports
-    // EIO exactly when the program (and anything it started) has gone.
-    close(slave);
+    // The test keeps the slave side open too, so that the master never reports
+    // EIO: output is collected until the program has exited and nothing more
+    // arrives (a master read racing the slave's last close can lose output).
     close(errPipe[1]);
     if (pid < 0) {
         close(master);
+        close(slave);
         close(errPipe[0]);
         return run;
     }
@@ -234,26 +246,25 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
     KeyFeeder feeder(keys, options.cooked || options.keyAtATime);
-    bool masterOpen = true, errOpen = true;
-    while (masterOpen || errOpen) {
-        if (Clock::now() > deadline) {
+    bool errOpen = true, exited = false;
+    for (;;) {
+        if (!exited && Clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
-            break;
         }
-        bool writeNow = masterOpen && feeder.ready(master, run.output.size());
+        bool writeNow = !exited && feeder.ready(master, run.output.size());
         pollfd fds[2] = {{master, static_cast<short>(POLLIN | (writeNow ? POLLOUT : 0)), 0},
-                         {errPipe[0], POLLIN, 0}};
-        fds[0].fd = masterOpen ? master : -1;
-        fds[1].fd = errOpen ? errPipe[0] : -1;
-        int wait = feeder.pacing() ? 1 : std::min(millisecondsLeft(deadline), 100);
-        if (poll(fds, 2, wait) < 0 && errno != EINTR) break;
-        if (masterOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
-            masterOpen = drain(master, run.output);
+                         {errOpen ? errPipe[0] : -1, POLLIN, 0}};
+        int wait = exited ? kSettleMs : feeder.pacing() ? 1 : std::min(millisecondsLeft(deadline), 20);
+        int ready = poll(fds, 2, wait);
+        if (ready < 0 && errno != EINTR) break;
+        if (fds[0].revents & POLLIN) drain(master, run.output);
         if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(errPipe[0], run.errors);
-        if (masterOpen && writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, run.output.size());
+        if (writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, run.output.size());
+        if (exited && ready == 0 && !errOpen) break;  // gone, and quiet since
+        if (!exited) exited = reaped(pid, run.exitCode, run.signal);
     }
-    reap(pid, deadline + std::chrono::seconds(1), run.timedOut, run.exitCode, run.signal);
+    close(slave);
 
     termios after;
     run.attributesRestored = tcgetattr(master, &after) == 0 && sameAttributes(before, after);

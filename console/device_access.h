@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "hex_output.h"
+
 enum class Target { Reg, Vram, Crtc };
 
 // A read stores the value the library handed back; it starts at 0, so a
@@ -16,13 +18,11 @@ using WriteFn = int (*)(uint32_t offset, uint64_t value);
 struct Access {
     ReadFn read;
     WriteFn write;
+    ItemSource item;  // `read` for dumps; needs no context
 };
 
 // The functions for a target and width (1, 2, 4 or 8; CRTC only 1); null for
 // a width that does not exist.
 const Access *deviceAccess(Target target, int width);
-
-// An ItemSource (hex_output.h) that reads each item with the Access in `context`.
-uint64_t readItem(const void *context, uint32_t address, int32_t index);
 
 #endif

@@ -61,7 +61,7 @@ int singleRead(const MemoryCommand &c, const Access &access) {
         access.read(address, &value);
         printf("CRTC0 %02x: %02x\n", address, static_cast<unsigned>(value));
     } else {
-        dumpItems(address, 1, layoutFor(c.width), readItem, &access);
+        dumpItems(address, 1, layoutFor(c.width), access.item, nullptr);
     }
     if (steps) oldOffset = address;
     return kLineDone;
@@ -85,7 +85,7 @@ int dump(const MemoryCommand &c, const Access &access) {
     }
     DumpLayout layout = layoutFor(c.width);
     if (c.target == Target::Crtc) layout.perRow = 16;
-    dumpItems(start, count, layout, readItem, &access);
+    dumpItems(start, count, layout, access.item, nullptr);
     return kLineDone;
 }
 

@@ -55,7 +55,7 @@ void memoryMode(int argc, char **argv, Target target) {
         putchar_unlocked('\n');
         return;
     }
-    dumpItems(offset, count, DumpLayout{8, 16 / width, width}, readItem, access);
+    dumpItems(offset, count, DumpLayout{8, 16 / width, width}, access->item, nullptr);
 }
 
 void i2cMode(int argc, char **argv) {

@@ -2,20 +2,20 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "driver.h"
 #include "tekvaro.h"
 
+int tkv::lastfd = -1;
+
 namespace {
 
-int lastfd = -1;
 constexpr const char kDeviceNode[] = "/dev/tkvrw";
 
 }  // namespace
 
-int tkv::request(unsigned long code, void *record) { return ioctl(lastfd, code, record); }
+using tkv::lastfd;
 
 // Device `id` is the id+1-th descriptor opened on the node; the earlier ones stay open.
 extern "C" TKV_API int tkvOpen(int id) {

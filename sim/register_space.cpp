@@ -23,6 +23,13 @@ constexpr HookRange kHooks[] = {
     {0x100CC, 4, Hook::PortSize0}, {0x100DC, 4, Hook::PortSize1},
 };
 
+template <typename T>
+T load(const uint8_t *at) {
+    T value;
+    memcpy(&value, at, sizeof value);  // little-endian host
+    return value;
+}
+
 const HookRange *hookAt(uint32_t offset) {
     for (const auto &h : kHooks)
         if (offset - h.first < h.length) return &h;
@@ -65,6 +72,17 @@ void writeRegisterByte(uint8_t *space, uint32_t offset, uint8_t value) {
     }
 }
 
+// One load of the access's own width: assembling a narrow copy into a wide
+// variable would stall the following wide read on every byte of a dump.
+uint64_t loadLittleEndian(const uint8_t *at, uint32_t size) {
+    switch (size) {
+    case 1: return *at;
+    case 2: return load<uint16_t>(at);
+    case 4: return load<uint32_t>(at);
+    default: return load<uint64_t>(at);
+    }
+}
+
 }  // namespace
 
 int memoryAccess(mmio_rw_t &record) {
@@ -91,7 +109,7 @@ int memoryAccess(mmio_rw_t &record) {
             for (uint32_t i = 0; i < size; ++i)
                 value |= uint64_t{readRegisterByte(space, record.offset + i)} << (8 * i);
         } else {
-            memcpy(&value, space + record.offset, size);  // little-endian host
+            value = loadLittleEndian(space + record.offset, size);
         }
         record.value = value;
     } else if (hooked) {

@@ -13,10 +13,11 @@
 #include "models.h"
 
 namespace sim {
+
+uint64_t openFds[kMaxFd / 64];
+
 namespace {
 
-constexpr int kMaxFd = 1 << 16;
-uint64_t openFds[kMaxFd / 64];
 unsigned long requestCount;
 
 bool inRange(int fd) { return fd >= 0 && fd < kMaxFd; }
@@ -154,8 +155,6 @@ int openDevice(int (*realOpen)(const char *, int, ...)) {
     traceRecord(r);
     return fd;
 }
-
-bool isDevice(int fd) { return inRange(fd) && (openFds[fd / 64] >> (fd % 64) & 1); }
 
 void forgetDevice(int fd) {
     openFds[fd / 64] &= ~(uint64_t{1} << (fd % 64));

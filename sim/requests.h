@@ -7,9 +7,14 @@
 
 namespace sim {
 
+// The descriptors handed out for the node, one bit each.  Every ioctl and
+// close of the process asks, so the check is inline.
+constexpr int kMaxFd = 1 << 16;
+extern uint64_t openFds[kMaxFd / 64];
+inline bool isDevice(int fd) { return fd >= 0 && fd < kMaxFd && (openFds[fd / 64] >> (fd % 64) & 1); }
+
 // An open of the node: a descriptor, or -1 with errno set.
 int openDevice(int (*realOpen)(const char *, int, ...));
-bool isDevice(int fd);
 void forgetDevice(int fd);
 // One request on a device descriptor: 0, or -1 with errno set.
 int handleRequest(int fd, unsigned long code, void *record);

@@ -1,5 +1,5 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
-.PHONY: all build run test asan-test clean
+.PHONY: all build run test asan-test fuzz bench clean
 
 all: build
 
@@ -21,5 +21,13 @@ asan-test:
 	cmake --build build-asan -j$$(nproc)
 	ctest --test-dir build-asan --output-on-failure -j$$(nproc)
 
+# libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTKV_FUZZ=ON -DTKV_SANITIZE=ON -DTKV_TESTS=OFF $(CMAKE_ARGS) >/dev/null
+	cmake --build build-fuzz -j$$(nproc)
+	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-asan build-ci
+	rm -rf build build-asan build-ci build-fuzz build-bench

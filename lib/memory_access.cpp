@@ -63,6 +63,7 @@ int writeAt(const Space &space, uint32_t offset, T value) {
     X(Vram, Long, uint32_t, kVram)       \
     X(Vram, Quad, uint64_t, kVram)
 
+// NOLINTBEGIN(bugprone-macro-parentheses): `type *` names a pointer type, not an expression
 #define TKV_DEFINE_ACCESS(area, width, type, space)                                    \
     extern "C" TKV_API int tkv##area##Read##width(uint32_t offset, type *value) {      \
         return readAt(space, offset, value);                                           \
@@ -70,6 +71,7 @@ int writeAt(const Space &space, uint32_t offset, T value) {
     extern "C" TKV_API int tkv##area##Write##width(uint32_t offset, type value) {      \
         return writeAt(space, offset, value);                                          \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 TKV_MEMORY_FUNCTIONS(TKV_DEFINE_ACCESS)
 #undef TKV_DEFINE_ACCESS
 

@@ -139,9 +139,9 @@ extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int
     usleep(kCaptureSettleUs);  // the camera size is valid only once capture runs
 
     // A port that feeds both layers is shown on layer 1.
-    const LayerRegisters *layer = control & kLayer1.portFeedBit   ? &kLayer1
-                                  : control & kLayer3.portFeedBit ? &kLayer3
-                                                                  : nullptr;
+    const LayerRegisters *layer = (control & kLayer1.portFeedBit)   ? &kLayer1
+                                  : (control & kLayer3.portFeedBit) ? &kLayer3
+                                                                    : nullptr;
     if (!layer) return 0;
     tkvRegWriteLong(layer->position, halves(x, y));
     tkvRegWriteLong(layer->size, halves(w, h));
@@ -176,7 +176,7 @@ extern "C" TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *
     store(camera_w, camera & 0xFFFF);
     store(camera_h, camera >> 16);
 
-    const LayerRegisters &layer = readLong(port.control) & kLayer1.portFeedBit ? kLayer1 : kLayer3;
+    const LayerRegisters &layer = (readLong(port.control) & kLayer1.portFeedBit) ? kLayer1 : kLayer3;
     const uint32_t position = readLong(layer.position);
     store(x, position & 0xFFFF);
     store(y, position >> 16);
@@ -188,6 +188,6 @@ extern "C" TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *
     const uint32_t control = readLong(layer.control);
     store(zoomw, control >> kZoomWidthShift & kZoomMask);
     store(zoomh, control >> kZoomHeightShift & kZoomMask);
-    store(connector, control & kCrtc1Select ? 1 : 0);
+    store(connector, (control & kCrtc1Select) ? 1 : 0);
     return 0;
 }

@@ -69,6 +69,20 @@ int numberOr(const char *name, int fallback) {
     return text && *text ? static_cast<int>(strtol(text, nullptr, 0)) : fallback;
 }
 
+// `count` decimal numbers separated by `separator` ("720x576", "1.0.0.0");
+// false when the text does not start that way.
+bool readNumbers(const char *text, char separator, long *values, int count) {
+    for (int i = 0; i < count; ++i) {
+        char *end;
+        errno = 0;
+        values[i] = strtol(text, &end, 10);
+        if (end == text || errno != 0) return false;
+        if (i + 1 < count && *end != separator) return false;
+        text = end + 1;
+    }
+    return true;
+}
+
 // "CH:ADDR[,CH:ADDR...]" with the address in hex.
 void readAbsentSlaves(Settings &s) {
     const char *text = getenv("TKVSIM_I2C_ABSENT");
@@ -94,18 +108,19 @@ void readSettings(Settings &s) {
         for (const char *p = ports; *p; ++p)
             if (*p >= '0' && *p < '0' + kDdcPorts) s.monitorRemoved[*p - '0'] = true;
     }
-    unsigned width = 720, height = 576;  // a PAL camera
-    if (const char *camera = getenv("TKVSIM_CAMERA")) {
-        if (sscanf(camera, "%ux%u", &width, &height) != 2) width = 720, height = 576;
+    long camera[2] = {720, 576};  // a PAL camera
+    if (const char *text = getenv("TKVSIM_CAMERA")) {
+        if (!readNumbers(text, 'x', camera, 2)) camera[0] = 720, camera[1] = 576;
     }
     for (int port = 0; port < kCapturePorts; ++port) {
-        s.cameraWidth[port] = static_cast<uint16_t>(width);
-        s.cameraHeight[port] = static_cast<uint16_t>(height);
+        s.cameraWidth[port] = static_cast<uint16_t>(camera[0]);
+        s.cameraHeight[port] = static_cast<uint16_t>(camera[1]);
     }
     s.coreVersion[0] = 1;
     if (const char *version = getenv("TKVSIM_CORE_VERSION")) {
-        int v[4];
-        if (sscanf(version, "%d.%d.%d.%d", &v[0], &v[1], &v[2], &v[3]) == 4) memcpy(s.coreVersion, v, sizeof v);
+        long v[4];
+        if (readNumbers(version, '.', v, 4))
+            for (int i = 0; i < 4; ++i) s.coreVersion[i] = static_cast<int32_t>(v[i]);
     }
     s.traceFile = getenv("TKVSIM_TRACE");
     static const char *const edidNames[kDdcPorts] = {"TKVSIM_EDID0", "TKVSIM_EDID1", "TKVSIM_EDID2",

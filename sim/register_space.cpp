@@ -42,7 +42,7 @@ bool touchesHook(uint32_t offset, uint32_t size) {
     return false;
 }
 
-uint8_t readRegisterByte(uint8_t *space, uint32_t offset) {
+uint8_t readRegisterByte(const uint8_t *space, uint32_t offset) {
     const HookRange *h = hookAt(offset);
     if (!h) return space[offset];
     uint32_t at = offset - h->first;

@@ -29,5 +29,11 @@ fuzz:
 	cmake --build build-fuzz -j$$(nproc)
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
+# Benchmarks: each figure beside its baseline, then their ratios.
+bench:
+	cmake -S . -B build-bench -DTKV_BENCH=ON -DTKV_TESTS=OFF $(CMAKE_ARGS) >/dev/null
+	cmake --build build-bench -j$$(nproc)
+	./build-bench/bin/tkv_bench
+
 clean:
 	rm -rf build build-asan build-ci build-fuzz build-bench

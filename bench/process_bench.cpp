@@ -72,8 +72,33 @@ void openClose(benchmark::State &state) {
 
 }  // namespace
 
-BENCHMARK(tkvconDump)->Name("dump/tkvcon")->Iterations(1)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(xxdDump)->Name("dump/xxd")->Iterations(1)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(tkvconVersion)->Name("oneshot/tkvcon")->Iterations(200)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(tkvconPreloaded)->Name("oneshot/tkvcon_preloaded")->Iterations(200)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(openClose)->Name("oneshot/open_close")->Iterations(200)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(tkvconDump)
+    ->Name("dump/tkvcon")
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(xxdDump)
+    ->Name("dump/xxd")
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(tkvconVersion)
+    ->Name("oneshot/tkvcon")
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(tkvconPreloaded)
+    ->Name("oneshot/tkvcon_preloaded")
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(openClose)
+    ->Name("oneshot/open_close")
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);

@@ -26,10 +26,10 @@ int writeAs(uint32_t offset, uint64_t value) {
     return Write(offset, static_cast<T>(value));
 }
 
-#define TKV_ACCESS(area, width, type) \
-    Access {                                                                              \
-        readAs<type, tkv##area##Read##width>, writeAs<type, tkv##area##Write##width>,     \
-            itemAs<type, tkv##area##Read##width>                                          \
+#define TKV_ACCESS(area, width, type)                                                 \
+    Access {                                                                          \
+        readAs<type, tkv##area##Read##width>, writeAs<type, tkv##area##Write##width>, \
+            itemAs<type, tkv##area##Read##width>                                      \
     }
 
 // Indexed by log2 of the width.

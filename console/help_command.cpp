@@ -41,7 +41,7 @@ struct Topic {
     int first, last;  // entry numbers, from 1
 };
 constexpr Topic kTopics[] = {
-    {"REG", 1, 6},  {"VRAM", 7, 10}, {"I2C", 11, 14},   {"ZV", 15, 18},
+    {"REG", 1, 6},   {"VRAM", 7, 10}, {"I2C", 11, 14},    {"ZV", 15, 18},
     {"DDC", 19, 19}, {"PCI", 20, 21}, {"COMMON", 22, 24},
 };
 

@@ -26,8 +26,7 @@ using ItemSource = uint64_t (*)(const void *context, uint32_t address, int32_t i
 
 // Prints `count` items from `start`, the address advancing by the item size
 // (modulo 2^32); ends with one line feed.  A count of 0 or less prints "\n".
-void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item,
-               const void *context);
+void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item, const void *context);
 
 // A dump of bytes already read into `bytes` (16 a row).
 void dumpBytes(uint32_t start, int32_t count, int headDigits, const uint8_t *bytes);

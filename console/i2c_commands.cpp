@@ -37,7 +37,8 @@ int readByte() {
     if (!subadr) return kMissingArgument;
     uint8_t buffer[kBufferSize] = {};
     const int32_t sub = hexArg(subadr);
-    if (!failed(tkvI2cRead(channel, devadr, sub, 1, buffer))) dumpBytes(static_cast<uint32_t>(sub), 1, 4, buffer);
+    if (!failed(tkvI2cRead(channel, devadr, sub, 1, buffer)))
+        dumpBytes(static_cast<uint32_t>(sub), 1, 4, buffer);
     return kLineDone;
 }
 

@@ -65,8 +65,8 @@ int versionCommand(int) {
 int infoCommand(int) {
     int ver[4] = {};
     if (readVersion(ver))
-        printf("VN701/VN702: 1024MB total video memory, driver version %d.%d.%d.%d\n", ver[0], ver[1],
-               ver[2], ver[3]);
+        printf("VN701/VN702: 1024MB total video memory, driver version %d.%d.%d.%d\n", ver[0], ver[1], ver[2],
+               ver[3]);
     return kLineDone;
 }
 

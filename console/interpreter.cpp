@@ -23,10 +23,9 @@ struct Command {
 
 // The words other than the memory commands, which have a table of their own.
 constexpr Command kCommands[] = {
-    {"I2C", i2cCommand},         {"ZV", zoomVideoCommand}, {"DDC", ddcCommand},
-    {"PCI", pciCommand},         {"VERSION", versionCommand}, {"VER", versionCommand},
-    {"INFO", infoCommand},       {"QUIT", quitCommand},    {"Q", quitCommand},
-    {"HELP", helpCommand},       {"H", helpCommand},       {"?", helpCommand},
+    {"I2C", i2cCommand},         {"ZV", zoomVideoCommand}, {"DDC", ddcCommand},   {"PCI", pciCommand},
+    {"VERSION", versionCommand}, {"VER", versionCommand},  {"INFO", infoCommand}, {"QUIT", quitCommand},
+    {"Q", quitCommand},          {"HELP", helpCommand},    {"H", helpCommand},    {"?", helpCommand},
 };
 
 // strtok-like, over the current command only.

@@ -83,9 +83,10 @@ int zoomVideoCommand(int) {
         if (!usablePort()) return kMissingArgument;
         int32_t cameraW = 0, cameraH = 0;
         tkvZoomVideoGetParm(id, &x, &y, &w, &h, &cutLeft, &zoomw, &zoomh, &connector, &cameraW, &cameraH);
-        printf("Zoom video [%d]: X=%d Y=%d W=%d H=%d CutLeft=%d ZoomW=%d ZoomH=%d Connector=%d "
-               "CameraW=%d CameraH=%d\n",
-               id, x, y, w, h, cutLeft, zoomw, zoomh, connector, cameraW, cameraH);
+        printf(
+            "Zoom video [%d]: X=%d Y=%d W=%d H=%d CutLeft=%d ZoomW=%d ZoomH=%d Connector=%d "
+            "CameraW=%d CameraH=%d\n",
+            id, x, y, w, h, cutLeft, zoomw, zoomh, connector, cameraW, cameraH);
     } else {
         puts("Invalid zoom video command. Use help or ? [zc] for command info");
     }

@@ -16,11 +16,11 @@ constexpr ChannelRegisters kChannels[] = {{0x03, 0x04}, {0x13, 0x14}};
 constexpr int kChannelCount = sizeof kChannels / sizeof kChannels[0];
 
 enum Command : uint8_t {
-    kStartWrite = 0x90,     // address byte after a (repeated) start
-    kWrite = 0x10,          // sub-address or data byte
-    kWriteStop = 0x50,      // last data byte, then stop
-    kReadAck = 0x20,        // receive a byte and acknowledge it
-    kReadNackStop = 0x68,   // receive the last byte, no acknowledge, then stop
+    kStartWrite = 0x90,    // address byte after a (repeated) start
+    kWrite = 0x10,         // sub-address or data byte
+    kWriteStop = 0x50,     // last data byte, then stop
+    kReadAck = 0x20,       // receive a byte and acknowledge it
+    kReadNackStop = 0x68,  // receive the last byte, no acknowledge, then stop
 };
 
 enum Status : uint8_t {
@@ -104,8 +104,7 @@ extern "C" TKV_API int tkvI2cRead(int channel, int devadr, int subadr, int lengt
     return kSucceed;
 }
 
-extern "C" TKV_API int tkvI2cWrite(int channel, int devadr, int subadr, int length,
-                                   const uint8_t *buffer) {
+extern "C" TKV_API int tkvI2cWrite(int channel, int devadr, int subadr, int length, const uint8_t *buffer) {
     const ChannelRegisters *registers = channelAt(channel);
     if (!registers) return kNoChannel;
     if (!buffer && length > 0) return kInvalidArgument;

@@ -53,23 +53,23 @@ int writeAt(const Space &space, uint32_t offset, T value) {
 
 }  // namespace
 
-#define TKV_MEMORY_FUNCTIONS(X)          \
-    X(Reg, Byte, uint8_t, kReg)          \
-    X(Reg, Word, uint16_t, kReg)         \
-    X(Reg, Long, uint32_t, kReg)         \
-    X(Reg, Quad, uint64_t, kReg)         \
-    X(Vram, Byte, uint8_t, kVram)        \
-    X(Vram, Word, uint16_t, kVram)       \
-    X(Vram, Long, uint32_t, kVram)       \
+#define TKV_MEMORY_FUNCTIONS(X)    \
+    X(Reg, Byte, uint8_t, kReg)    \
+    X(Reg, Word, uint16_t, kReg)   \
+    X(Reg, Long, uint32_t, kReg)   \
+    X(Reg, Quad, uint64_t, kReg)   \
+    X(Vram, Byte, uint8_t, kVram)  \
+    X(Vram, Word, uint16_t, kVram) \
+    X(Vram, Long, uint32_t, kVram) \
     X(Vram, Quad, uint64_t, kVram)
 
 // NOLINTBEGIN(bugprone-macro-parentheses): `type *` names a pointer type, not an expression
-#define TKV_DEFINE_ACCESS(area, width, type, space)                                    \
-    extern "C" TKV_API int tkv##area##Read##width(uint32_t offset, type *value) {      \
-        return readAt(space, offset, value);                                           \
-    }                                                                                  \
-    extern "C" TKV_API int tkv##area##Write##width(uint32_t offset, type value) {      \
-        return writeAt(space, offset, value);                                          \
+#define TKV_DEFINE_ACCESS(area, width, type, space)                               \
+    extern "C" TKV_API int tkv##area##Read##width(uint32_t offset, type *value) { \
+        return readAt(space, offset, value);                                      \
+    }                                                                             \
+    extern "C" TKV_API int tkv##area##Write##width(uint32_t offset, type value) { \
+        return writeAt(space, offset, value);                                     \
     }
 // NOLINTEND(bugprone-macro-parentheses)
 TKV_MEMORY_FUNCTIONS(TKV_DEFINE_ACCESS)

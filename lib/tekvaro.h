@@ -9,9 +9,9 @@
 #ifndef TEKVARO_H
 #define TEKVARO_H
 
+#include <linux/ioctl.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <linux/ioctl.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -23,10 +23,10 @@ extern "C" {
 
 /* Address spaces of mmio_rw_t.region. */
 #define REGION_VRAM 0u
-#define REGION_REG 2u
+#define REGION_REG  2u
 
 /* Directions of mmio_rw_t and pci_op_t. */
-#define DIR_READ 0u
+#define DIR_READ  0u
 #define DIR_WRITE 1u
 
 /* Memory access: one register space or video memory access of 1, 2, 4 or 8 bytes. */
@@ -59,10 +59,10 @@ typedef struct {
     uint32_t value;
 } pci_op_t;
 
-#define IOCTL_MMIO_RW _IOWR('d', 1, mmio_rw_t)
+#define IOCTL_MMIO_RW  _IOWR('d', 1, mmio_rw_t)
 #define IOCTL_DDC_EDID _IOWR('d', 2, ddc_edid_t)
 #define IOCTL_CORE_VER _IOWR('d', 3, core_ver_t)
-#define IOCTL_PCI_OP _IOWR('d', 4, pci_op_t)
+#define IOCTL_PCI_OP   _IOWR('d', 4, pci_op_t)
 
 /* Connection to device `id` (kept for the whole process). */
 TKV_API int tkvOpen(int id);
@@ -100,13 +100,12 @@ TKV_API const char *tkvI2cErrString(int code);
 
 /* Zoom video capture ports 0 and 1. */
 TKV_API int tkvZoomVideoInit(int id, int i2c_channel, int i2c_sa, int layer);
-TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int cut_left, int zoomw,
-                              int zoomh, int connector);
+TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int cut_left, int zoomw, int zoomh,
+                              int connector);
 TKV_API int tkvZoomVideoStop(int id);
 TKV_API int tkvZoomVideoRestart(int id);
-TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *h, int *cut_left,
-                                int *zoomw, int *zoomh, int *connector, int *camera_w,
-                                int *camera_h);
+TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *h, int *cut_left, int *zoomw, int *zoomh,
+                                int *connector, int *camera_w, int *camera_h);
 
 /* EDID, driver core version and PCI configuration space. */
 TKV_API int tkvDDCRead(uint32_t port, uint32_t *length, uint8_t **data, uint32_t *valid);

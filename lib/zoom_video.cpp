@@ -85,9 +85,7 @@ uint32_t bufferRegister(uint32_t byteAddress) { return byteAddress >> 2; }
 
 uint32_t zoomCode(int zoom) { return zoom >= 1 && zoom <= 3 ? static_cast<uint32_t>(zoom) : 0; }
 
-uint32_t halves(int low, int high) {
-    return static_cast<uint32_t>(high) << 16 | static_cast<uint32_t>(low);
-}
+uint32_t halves(int low, int high) { return static_cast<uint32_t>(high) << 16 | static_cast<uint32_t>(low); }
 
 void store(int *field, uint32_t value) {
     if (field) *field = static_cast<int>(value);
@@ -131,8 +129,8 @@ extern "C" TKV_API int tkvZoomVideoInit(int id, int i2c_channel, int i2c_sa, int
     return 0;
 }
 
-extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int cut_left,
-                                         int zoomw, int zoomh, int connector) {
+extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int cut_left, int zoomw,
+                                         int zoomh, int connector) {
     const PortRegisters &port = portOf(id);
     const uint32_t control = readLong(port.control);
     tkvRegWriteLong(port.control, control | kCaptureEnable);
@@ -151,10 +149,9 @@ extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int
     tkvRegWriteLong(layer->address1, bufferRegister(port.base + kSecondBufferOffset + cut));
 
     const uint32_t cameraWidth = readLong(port.size) & kCameraWidthMask;
-    tkvRegWriteLong(layer->control, cameraWidth << kCameraWidthShift |
-                                        zoomCode(zoomw) << kZoomWidthShift |
-                                        zoomCode(zoomh) << kZoomHeightShift |
-                                        (connector ? kCrtc1Select : 0) | kLayerFixedBits);
+    tkvRegWriteLong(layer->control, cameraWidth << kCameraWidthShift | zoomCode(zoomw) << kZoomWidthShift |
+                                        zoomCode(zoomh) << kZoomHeightShift | (connector ? kCrtc1Select : 0) |
+                                        kLayerFixedBits);
     return 0;
 }
 
@@ -168,9 +165,8 @@ extern "C" TKV_API int tkvZoomVideoRestart(int id) {
     return 0;
 }
 
-extern "C" TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *h, int *cut_left,
-                                           int *zoomw, int *zoomh, int *connector, int *camera_w,
-                                           int *camera_h) {
+extern "C" TKV_API int tkvZoomVideoGetParm(int id, int *x, int *y, int *w, int *h, int *cut_left, int *zoomw,
+                                           int *zoomh, int *connector, int *camera_w, int *camera_h) {
     const PortRegisters &port = portOf(id);
     const uint32_t camera = readLong(port.size);
     store(camera_w, camera & 0xFFFF);

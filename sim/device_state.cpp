@@ -26,8 +26,8 @@ Settings current;
 bool settingsRead;
 
 uint8_t *mapAnonymous() {
-    void *p = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void *p = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                   -1, 0);
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t *>(p);
 }
 

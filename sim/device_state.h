@@ -18,8 +18,8 @@ constexpr int kDdcPorts = 4;
 // One OpenCores-style I2C master and the bus transaction it is running.
 struct I2cMaster {
     uint8_t prescaleLow, prescaleHigh, control;  // plain registers
-    uint8_t transmit;      // the byte the next write command sends
-    uint8_t receive;       // the byte last received
+    uint8_t transmit;                            // the byte the next write command sends
+    uint8_t receive;                             // the byte last received
     uint8_t status;        // acknowledge and bus-busy bits; "in progress" comes from pendingPolls
     uint8_t pendingPolls;  // status reads left that still show "transfer in progress"
     int8_t slave;          // index of the addressed slave, -1 when none is addressed
@@ -31,7 +31,7 @@ enum class I2cSlaveKind : uint8_t { Decoder, Eeprom };
 // A byte-register slave: SAA7111A decoder or 24C02-style EEPROM.
 struct I2cSlave {
     uint8_t channel;
-    uint8_t address;     // 7-bit
+    uint8_t address;  // 7-bit
     I2cSlaveKind kind;
     uint8_t pointer;     // current sub-address
     uint8_t pointerSet;  // the first byte of this write phase has set the pointer

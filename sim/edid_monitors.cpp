@@ -52,24 +52,53 @@ constexpr Timing k720p60{74250, 1280, 370, 110, 40, 720, 30, 5, 5, 531, 299};
 constexpr Timing kSxga60{108000, 1280, 408, 48, 112, 1024, 42, 1, 3, 376, 301};
 constexpr Timing kWxga60{85500, 1366, 426, 70, 143, 768, 30, 3, 3, 344, 194};
 
-constexpr Monitor kFullHd{0x1080, 12, 2024, 53, 30, {0x21, 0x08, 0x00},
+// clang-format off: one monitor a paragraph reads better than one field a line
+constexpr Monitor kFullHd{0x1080,
+                          12,
+                          2024,
+                          53,
+                          30,
+                          {0x21, 0x08, 0x00},
                           {{1920, k16x9, 60}, {1280, k16x9, 60}, {1280, k5x4, 60}, {1680, k16x10, 60}},
-                          k1080p60, {50, 76, 30, 83, 170}, "TKVSIM 1080", "ZZS01080",
-                          true, false};
-constexpr Monitor kSxga{0x1024, 30, 2019, 38, 30, {0x21, 0x0B, 0x00},
+                          k1080p60,
+                          {50, 76, 30, 83, 170},
+                          "TKVSIM 1080",
+                          "ZZS01080",
+                          true,
+                          false};
+constexpr Monitor kSxga{0x1024,
+                        30,
+                        2019,
+                        38,
+                        30,
+                        {0x21, 0x0B, 0x00},
                         {{1280, k5x4, 60}, {1152, k4x3, 75}, {1024, k4x3, 75}},
-                        kSxga60, {50, 75, 30, 82, 140}, "TKVSIM SXGA", "ZZS01024",
-                        false, false};
-constexpr Monitor kWxgaBroken{0x0768, 5, 2015, 34, 19, {0x21, 0x08, 0x00},
+                        kSxga60,
+                        {50, 75, 30, 82, 140},
+                        "TKVSIM SXGA",
+                        "ZZS01024",
+                        false,
+                        false};
+constexpr Monitor kWxgaBroken{0x0768,
+                              5,
+                              2015,
+                              34,
+                              19,
+                              {0x21, 0x08, 0x00},
                               {{1280, k16x9, 60}},
-                              kWxga60, {55, 65, 30, 50, 90}, "TKVSIM WXGA", "ZZS00768",
-                              false, true};
+                              kWxga60,
+                              {55, 65, 30, 50, 90},
+                              "TKVSIM WXGA",
+                              "ZZS00768",
+                              false,
+                              true};
+// clang-format on
 
 constexpr const Monitor *kAttached[kDdcPorts] = {&kFullHd, &kSxga, nullptr, &kWxgaBroken};
 
 constexpr char kManufacturer[] = "ZZS";  // a PNP ID nobody holds
 constexpr uint8_t kDigitalInput = 0x80;
-constexpr uint8_t kGamma22 = 120;       // (gamma - 1) * 100
+constexpr uint8_t kGamma22 = 120;  // (gamma - 1) * 100
 constexpr uint8_t kSrgbRgbPreferredTiming = 0x0E;
 // sRGB primaries and D65 white point, 10-bit fractions packed as the block stores them.
 constexpr uint8_t kSrgbChromaticity[10] = {0xEE, 0x91, 0xA3, 0x54, 0x4C, 0x99, 0x26, 0x0F, 0x50, 0x54};
@@ -82,10 +111,7 @@ constexpr size_t kDescriptorSize = 18;
 // 32/44.1/48 kHz and 16/20/24 bits, front left/right speakers, and video
 // capabilities (selectable RGB quantization range, underscanned).
 constexpr uint8_t kCtaDataBlocks[] = {
-    0x47, 16, 4, 31, 19, 3, 2, 1,
-    0x23, 0x09, 0x07, 0x07,
-    0x83, 0x01, 0x00, 0x00,
-    0xE2, 0x00, 0x4A,
+    0x47, 16, 4, 31, 19, 3, 2, 1, 0x23, 0x09, 0x07, 0x07, 0x83, 0x01, 0x00, 0x00, 0xE2, 0x00, 0x4A,
 };
 constexpr uint8_t kCtaTag = 0x02, kCtaRevision = 0x03;
 constexpr uint8_t kCtaUnderscanBasicAudioOneNative = 0xC1;

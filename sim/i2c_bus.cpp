@@ -67,8 +67,7 @@ int8_t addressSlave(const DeviceState &device, int channel, uint8_t addressByte)
 
 void storeInSlave(I2cSlave &slave, uint8_t value) {
     const uint8_t at = slave.pointer++;
-    if (slave.kind == I2cSlaveKind::Decoder &&
-        (at == kDecoderVersionRegister || at >= kDecoderRegisterCount))
+    if (slave.kind == I2cSlaveKind::Decoder && (at == kDecoderVersionRegister || at >= kDecoderRegisterCount))
         return;
     slave.registers[at] = value;
     slave.programmed = 1;

@@ -39,35 +39,35 @@ bool takesMode(int flags) { return (flags & kOpenCreate) || (flags & kOpenTmpFil
 #define TKVSIM_EXPORT extern "C" __attribute__((visibility("default")))
 
 // The open family: the mode argument exists only with O_CREAT or O_TMPFILE.
-#define TKVSIM_OPEN(name)                                                   \
-    TKVSIM_EXPORT int name(const char *path, int flags, ...) {              \
-        mode_t mode = 0;                                                    \
-        if (takesMode(flags)) {                                             \
-            va_list ap;                                                     \
-            va_start(ap, flags);                                            \
-            mode = va_arg(ap, mode_t);                                      \
-            va_end(ap);                                                     \
-        }                                                                   \
-        if (isNode(path)) return sim::openDevice(realOpen());               \
-        static OpenFn real = next<OpenFn>(#name);                           \
-        return real(path, flags, mode);                                     \
+#define TKVSIM_OPEN(name)                                      \
+    TKVSIM_EXPORT int name(const char *path, int flags, ...) { \
+        mode_t mode = 0;                                       \
+        if (takesMode(flags)) {                                \
+            va_list ap;                                        \
+            va_start(ap, flags);                               \
+            mode = va_arg(ap, mode_t);                         \
+            va_end(ap);                                        \
+        }                                                      \
+        if (isNode(path)) return sim::openDevice(realOpen());  \
+        static OpenFn real = next<OpenFn>(#name);              \
+        return real(path, flags, mode);                        \
     }
 TKVSIM_OPEN(open)
 TKVSIM_OPEN(open64)
 #undef TKVSIM_OPEN
 
-#define TKVSIM_OPENAT(name)                                                 \
-    TKVSIM_EXPORT int name(int dirfd, const char *path, int flags, ...) {   \
-        mode_t mode = 0;                                                    \
-        if (takesMode(flags)) {                                             \
-            va_list ap;                                                     \
-            va_start(ap, flags);                                            \
-            mode = va_arg(ap, mode_t);                                      \
-            va_end(ap);                                                     \
-        }                                                                   \
-        if (isNode(path)) return sim::openDevice(realOpen());               \
-        static OpenAtFn real = next<OpenAtFn>(#name);                       \
-        return real(dirfd, path, flags, mode);                              \
+#define TKVSIM_OPENAT(name)                                               \
+    TKVSIM_EXPORT int name(int dirfd, const char *path, int flags, ...) { \
+        mode_t mode = 0;                                                  \
+        if (takesMode(flags)) {                                           \
+            va_list ap;                                                   \
+            va_start(ap, flags);                                          \
+            mode = va_arg(ap, mode_t);                                    \
+            va_end(ap);                                                   \
+        }                                                                 \
+        if (isNode(path)) return sim::openDevice(realOpen());             \
+        static OpenAtFn real = next<OpenAtFn>(#name);                     \
+        return real(dirfd, path, flags, mode);                            \
     }
 TKVSIM_OPENAT(openat)
 TKVSIM_OPENAT(openat64)
@@ -101,4 +101,3 @@ TKVSIM_EXPORT int close(int fd) {
     static auto real = next<int (*)(int)>("close");
     return real(fd);
 }
-

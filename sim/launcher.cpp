@@ -38,8 +38,8 @@ int main(int argc, char **argv) {
     snprintf(program, sizeof program, "%stkvcon", folder);
     // A sanitizer runtime already preloaded must stay first.
     const char *extra = getenv("LD_PRELOAD");
-    snprintf(preload, sizeof preload, "%s%s%s" TKVSIM_RELATIVE_PATH "/libtkvsim.so",
-             extra ? extra : "", extra && *extra ? " " : "", folder);
+    snprintf(preload, sizeof preload, "%s%s%s" TKVSIM_RELATIVE_PATH "/libtkvsim.so", extra ? extra : "",
+             extra && *extra ? " " : "", folder);
     setenv("LD_PRELOAD", preload, 1);
     if (!getenv("TKVSIM_STATE")) {
         const char *tmp = getenv("TMPDIR");

@@ -21,8 +21,8 @@ constexpr uint32_t kClassVga = 0x030000;  // display controller, VGA compatible
 constexpr uint8_t kInterruptPinA = 1;
 constexpr uint32_t kLastOffset = 0xFC;
 
-constexpr uint32_t kVendorDevice = 0x00, kCommand = 0x04, kClassRevision = 0x08,
-                   kCacheLineSize = 0x0C, kSubsystem = 0x2C, kInterrupt = 0x3C;
+constexpr uint32_t kVendorDevice = 0x00, kCommand = 0x04, kClassRevision = 0x08, kCacheLineSize = 0x0C,
+                   kSubsystem = 0x2C, kInterrupt = 0x3C;
 
 constexpr uint16_t kIoMemoryBusMaster = 0x0007;
 constexpr uint8_t kFirmwareIrq = 16;

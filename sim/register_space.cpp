@@ -19,7 +19,7 @@ struct HookRange {
     Hook hook;
 };
 constexpr HookRange kHooks[] = {
-    {0x00, 5, Hook::I2c0},      {0x10, 5, Hook::I2c1},      {kCrtcDataPort, 1, Hook::CrtcData},
+    {0x00, 5, Hook::I2c0},         {0x10, 5, Hook::I2c1},         {kCrtcDataPort, 1, Hook::CrtcData},
     {0x100CC, 4, Hook::PortSize0}, {0x100DC, 4, Hook::PortSize1},
 };
 

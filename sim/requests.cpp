@@ -58,22 +58,22 @@ void appendToFile(const char *path, const tkvsim::Request &r) {
         n = snprintf(line, sizeof line,
                      "mmio fd=%d region=%u direction=%u size=%u offset=0x%08x value=0x%016llx "
                      "result=%d returned=0x%016llx\n",
-                     r.fd, r.region, r.direction, r.size, r.offset,
-                     static_cast<unsigned long long>(r.value), r.result,
-                     static_cast<unsigned long long>(r.returned));
+                     r.fd, r.region, r.direction, r.size, r.offset, static_cast<unsigned long long>(r.value),
+                     r.result, static_cast<unsigned long long>(r.returned));
         break;
     case tkvsim::Kind::Pci:
-        n = snprintf(line, sizeof line, "pci fd=%d direction=%u offset=0x%08x value=0x%08x result=%d returned=0x%08x\n",
-                     r.fd, r.direction, r.offset, static_cast<unsigned>(r.value), r.result,
+        n = snprintf(line, sizeof line,
+                     "pci fd=%d direction=%u offset=0x%08x value=0x%08x result=%d returned=0x%08x\n", r.fd,
+                     r.direction, r.offset, static_cast<unsigned>(r.value), r.result,
                      static_cast<unsigned>(r.returned));
         break;
     case tkvsim::Kind::Ddc:
-        n = snprintf(line, sizeof line, "ddc fd=%d port=%u reserved=%u result=%d\n", r.fd, r.region,
-                     r.offset, r.result);
+        n = snprintf(line, sizeof line, "ddc fd=%d port=%u reserved=%u result=%d\n", r.fd, r.region, r.offset,
+                     r.result);
         break;
     default:
-        n = snprintf(line, sizeof line, "%s fd=%d code=0x%08lx result=%d\n", kindName(r.kind), r.fd,
-                     r.code, r.result);
+        n = snprintf(line, sizeof line, "%s fd=%d code=0x%08lx result=%d\n", kindName(r.kind), r.fd, r.code,
+                     r.result);
         break;
     }
     int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -212,8 +212,6 @@ const Request &traceAt(size_t index) { return sim::traceLog[index]; }
 void clearTrace() { sim::traceLength = 0; }
 void failOpen(int err) { sim::settings().openError = err; }
 void failEveryRequest(int err) { sim::settings().requestError = err; }
-void failNthRequest(unsigned n) {
-    sim::settings().failNth = n ? sim::requestCount + n : 0;
-}
+void failNthRequest(unsigned n) { sim::settings().failNth = n ? sim::requestCount + n : 0; }
 
 }  // namespace tkvsim

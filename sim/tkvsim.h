@@ -37,10 +37,10 @@ TKVSIM_API const Request &traceAt(size_t index);
 TKVSIM_API void clearTrace();
 
 // Fault injection.  err is the errno the failure reports.
-TKVSIM_API void failOpen(int err);           // every open of the node fails (0: none)
-TKVSIM_API void failEveryRequest(int err);   // every request fails (0: none)
-TKVSIM_API void failNthRequest(unsigned n);  // the n-th request from now fails with EIO (0: none)
-TKVSIM_API void hangI2cChannel(int channel); // transfer in progress never clears (-1: none)
+TKVSIM_API void failOpen(int err);            // every open of the node fails (0: none)
+TKVSIM_API void failEveryRequest(int err);    // every request fails (0: none)
+TKVSIM_API void failNthRequest(unsigned n);   // the n-th request from now fails with EIO (0: none)
+TKVSIM_API void hangI2cChannel(int channel);  // transfer in progress never clears (-1: none)
 TKVSIM_API void removeI2cSlave(int channel, int address);
 TKVSIM_API void removeMonitor(int port);
 

@@ -81,8 +81,9 @@ TEST(ConsoleI2c, WritesAreReadBack) {
 
 TEST(ConsoleI2c, ErrorsAndBadSubcommands) {
     expectSession({
-        {"i2c wbs 0 1 2;i2c set", "Invalid I2C command. Use help or ? [i2c] for command info\n"
-                                  "Set I2C to channel 0 with device address 0x00 (7-bit)\n"},
+        {"i2c wbs 0 1 2;i2c set",
+         "Invalid I2C command. Use help or ? [i2c] for command info\n"
+         "Set I2C to channel 0 with device address 0x00 (7-bit)\n"},
         {"i2c rb;i2c set", kInvalidArgument},
         {"i2c", kInvalidArgument},
         {"i2c rbs 5", kInvalidArgument},
@@ -107,9 +108,10 @@ TEST(ConsoleZoomVideo, PortIdIsRememberedAndANegativeOneSticks) {
         {"zv stop -1", kInvalidArgument},
         {"zv info", kInvalidArgument},
         {"zv", kInvalidArgument},
-        {"zv foo;zv info 0", "Invalid zoom video command. Use help or ? [zc] for command info\n"
-                             "Zoom video [0]: X=0 Y=0 W=0 H=0 CutLeft=2013265920 ZoomW=0 ZoomH=0 "
-                             "Connector=0 CameraW=0 CameraH=0\n"},  // a cut measured from 0
+        {"zv foo;zv info 0",
+         "Invalid zoom video command. Use help or ? [zc] for command info\n"
+         "Zoom video [0]: X=0 Y=0 W=0 H=0 CutLeft=2013265920 ZoomW=0 ZoomH=0 "
+         "Connector=0 CameraW=0 CameraH=0\n"},  // a cut measured from 0
     });
 }
 
@@ -127,8 +129,9 @@ TEST(ConsoleZoomVideo, StartTakesTheCameraSizeOnceTheDecoderIsProgrammed) {
          "CameraH=576\n"},
         {"i2c set 1 24", "Set I2C to channel 1 with device address 0x24 (7-bit)\n"},
         {"i2c rbs 2 4", "0002: c0 34 00 00\n"},  // what init programmed
-        {"zv stop;zv restart;zv info 0", "Zoom video [0]: X=0 Y=0 W=0 H=0 CutLeft=2013265920 ZoomW=0 "
-                                         "ZoomH=0 Connector=0 CameraW=0 CameraH=0\n"},
+        {"zv stop;zv restart;zv info 0",
+         "Zoom video [0]: X=0 Y=0 W=0 H=0 CutLeft=2013265920 ZoomW=0 "
+         "ZoomH=0 Connector=0 CameraW=0 CameraH=0\n"},
     });
 }
 
@@ -160,7 +163,8 @@ TEST(ConsoleDdc, DumpsEachPort) {
     EXPECT_EQ(rows1.find("EDID is invalid"), std::string::npos);
     EXPECT_NE(out.find(">ddc 2\r\nDDC 2 get edid failed with err=-1\n>ddc 3\r\n"), std::string::npos);
     EXPECT_NE(out.find("\nEDID is invalid\n>ddc 4\r\nDDC 4 is not exist\n>ddc a\r\nDDC 10 is not exist\n"
-                       ">ddc\r\n" + kInvalidArgument + ">"),
+                       ">ddc\r\n" +
+                       kInvalidArgument + ">"),
               std::string::npos)
         << out;
 }
@@ -195,8 +199,9 @@ TEST(ConsoleVersion, VersionVerAndInfo) {
             {"versio", invalidCommand("VERSIO")},
         },
         {"TKVSIM_CORE_VERSION=2.5.0.17"});
-    expectSession({{"ver;info", "get tkvcore version failed with err=-1\n"
-                                "get tkvcore version failed with err=-1\n"}},
+    expectSession({{"ver;info",
+                    "get tkvcore version failed with err=-1\n"
+                    "get tkvcore version failed with err=-1\n"}},
                   {"TKVSIM_FAIL_REQUESTS=5"});
 }
 
@@ -217,8 +222,10 @@ TEST(ConsoleHelp, TopicsAreCaseInsensitive) {
     ProcessOptions options;
     options.input = "help\n";
     ProcessRun run = runOneShot({}, options);
-    EXPECT_EQ(run.out.rfind(">help\r\nrrb/rrw/rrl/rrq  adr\n\t- read a/two/four/eight byte(s) on register region (hex)\n", 0),
-              0u);
+    EXPECT_EQ(
+        run.out.rfind(
+            ">help\r\nrrb/rrw/rrl/rrq  adr\n\t- read a/two/four/eight byte(s) on register region (hex)\n", 0),
+        0u);
     EXPECT_NE(run.out.find(ddcEntry + pci + common + ">"), std::string::npos) << run.out;
     size_t entries = 0;
     for (size_t at = 0; (at = run.out.find("\n\t- ", at)) != std::string::npos; ++at) ++entries;

@@ -34,8 +34,8 @@ struct ExecImage {
     std::vector<std::string> argStrings, envStrings;
     std::vector<char *> argv, envp;
 
-    ExecImage(const std::string &program, const std::vector<std::string> &args,
-              const std::string &preload, const std::vector<std::string> &extraEnv) {
+    ExecImage(const std::string &program, const std::vector<std::string> &args, const std::string &preload,
+              const std::vector<std::string> &extraEnv) {
         argStrings.push_back(program);
         argStrings.insert(argStrings.end(), args.begin(), args.end());
         // The test's own simulator settings must not leak into the program.
@@ -259,7 +259,8 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
         int ready = poll(fds, 2, wait);
         if (ready < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) drain(master, run.output);
-        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(errPipe[0], run.errors);
+        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+            errOpen = drain(errPipe[0], run.errors);
         if (writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, run.output.size());
         if (exited && ready == 0 && !errOpen) break;  // gone, and quiet since
         if (!exited) exited = reaped(pid, run.exitCode, run.signal);

@@ -36,8 +36,8 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options =
 std::string transcriptOf(const std::string &keys);
 
 struct ProcessOptions {
-    std::vector<std::string> env;      // "NAME=value" entries added to the environment
-    std::optional<std::string> input;  // bytes fed to stdin through a pipe; none: /dev/null
+    std::vector<std::string> env;       // "NAME=value" entries added to the environment
+    std::optional<std::string> input;   // bytes fed to stdin through a pipe; none: /dev/null
     std::string program = TKVCON_PATH;  // also argv[0]
     std::string preload = TKV_PRELOAD;  // LD_PRELOAD of the program; empty: none
     int timeoutMs = 10000;

@@ -27,7 +27,8 @@ TEST(LineEditor, BackspaceAtTheEndAndInTheMiddle) {
 TEST(LineEditor, CursorStopsAtBothEndsOfTheLine) {
     // Backspace, Left and Right on an empty line, Right at the end, Left and
     // Backspace at the start: all silent.
-    std::string typed = kBackspace + kLeft + kRight + "ab" + kRight + repeat(kLeft, 3) + kBackspace + "x" + kEnter;
+    std::string typed =
+        kBackspace + kLeft + kRight + "ab" + kRight + repeat(kLeft, 3) + kBackspace + "x" + kEnter;
     EXPECT_EQ(transcriptOf(typed), ">ab\b\bxab\b\b\r\n" + invalidCommand("XAB") + ">");
 }
 
@@ -38,9 +39,9 @@ TEST(LineEditor, UpShowsTheLastLineAndDownTheLineBeingTyped) {
               ">rwl 28 5a5a\r\n"
               ">rrl 28\r\n00000028: 00005a5a\n"
               ">xy"
-              "\r   \r>rrl 28"       // Up: the line and the prompt blanked
-              "\r       \r>xy"       // Down
-              "\r   \r>rrl 28\r\n"   // Up, Enter
+              "\r   \r>rrl 28"      // Up: the line and the prompt blanked
+              "\r       \r>xy"      // Down
+              "\r   \r>rrl 28\r\n"  // Up, Enter
               "00000028: 00005a5a\n>");
 }
 
@@ -53,11 +54,13 @@ TEST(LineEditor, UpWithEmptyHistoryShowsAnEmptyLine) {
 }
 
 TEST(LineEditor, DownWithoutHistoryShownLeavesTheCursorAlone) {
-    EXPECT_EQ(transcriptOf("ab" + kLeft + kDown + "X" + kEnter), ">ab\bXb\b\r\n" + invalidCommand("AXB") + ">");
+    EXPECT_EQ(transcriptOf("ab" + kLeft + kDown + "X" + kEnter),
+              ">ab\bXb\b\r\n" + invalidCommand("AXB") + ">");
 }
 
 TEST(LineEditor, DeleteKeySequenceInsertsItsLastTwoBytes) {
-    EXPECT_EQ(transcriptOf("ab" + kLeft + kDelete + kEnter), ">ab\b3b\b~b\b\r\n" + invalidCommand("A3~B") + ">");
+    EXPECT_EQ(transcriptOf("ab" + kLeft + kDelete + kEnter),
+              ">ab\b3b\b~b\b\r\n" + invalidCommand("A3~B") + ">");
 }
 
 TEST(LineEditor, CtrlCRightAfterEscapeIsSwallowed) {
@@ -84,7 +87,8 @@ TEST(LineEditor, KeepsAtMost255Characters) {
 TEST(LineEditor, CarriageReturnAndLineFeedBothFinishALine) {
     // Also inside an escape sequence, which does not carry over to the next line:
     // the last line's A is a letter, not the tail of an Up key.
-    std::string typed = "rrl 28\n" + std::string("rrl 2c") + kEsc + "\r" + "rrl 30" + kEsc + "[\n" + "A" + kEnter;
+    std::string typed =
+        "rrl 28\n" + std::string("rrl 2c") + kEsc + "\r" + "rrl 30" + kEsc + "[\n" + "A" + kEnter;
     EXPECT_EQ(transcriptOf(typed),
               ">rrl 28\r\n00000028: 00000000\n"
               ">rrl 2c\r\n0000002c: 00000000\n"

@@ -26,8 +26,8 @@ TEST(Interpreter, EmptyLineStepsByteAndWordReadsOnward) {
 
 TEST(Interpreter, EmptyLineRepeatsEverythingElseAsTyped) {
     std::string typed = "rwl 100 44332211;rwl 200 88776655" + kEnter +  //
-                        "rrl 100" + kEnter + kEnter +                    // no stepping for longs
-                        "rrb 100;rrb 200" + kEnter + kEnter +            // nor with ';' in the line
+                        "rrl 100" + kEnter + kEnter +                   // no stepping for longs
+                        "rrb 100;rrb 200" + kEnter + kEnter +           // nor with ';' in the line
                         "rrb 100" + kEnter + "rrl 200" + kEnter + kEnter;
     EXPECT_EQ(transcriptOf(typed),
               ">rwl 100 44332211;rwl 200 88776655\r\n"
@@ -41,8 +41,8 @@ TEST(Interpreter, EmptyLineRepeatsEverythingElseAsTyped) {
 }
 
 TEST(Interpreter, CommandWordsIgnoreCaseAndTakeAnySeparator) {
-    std::string typed = "rwb 120 7e" + kEnter + "RrB 120" + kEnter + "rrb,120" + kEnter + "rrb\t120" + kEnter +
-                        " ,rrb 120 130" + kEnter;
+    std::string typed = "rwb 120 7e" + kEnter + "RrB 120" + kEnter + "rrb,120" + kEnter + "rrb\t120" +
+                        kEnter + " ,rrb 120 130" + kEnter;
     EXPECT_EQ(transcriptOf(typed),
               ">rwb 120 7e\r\n"
               ">RrB 120\r\n00000120: 7e\n"
@@ -80,19 +80,19 @@ TEST(Interpreter, QuitEndsTheConsoleAndSkipsTheRestOfTheLine) {
 TEST(Interpreter, UnknownWordIsNamedInCapitalsAndEndsTheLine) {
     std::string typed = "xyz;rrb 120" + kEnter + "rrb 120;XyZ;rrb 121" + kEnter + kEnter +  //
                         "rr" + kEnter + "rrbx 1" + kEnter + "rrb1" + kEnter;
-    EXPECT_EQ(transcriptOf(typed), ">xyz;rrb 120\r\n" + invalidCommand("XYZ") +                        //
+    EXPECT_EQ(transcriptOf(typed), ">xyz;rrb 120\r\n" + invalidCommand("XYZ") +                            //
                                        ">rrb 120;XyZ;rrb 121\r\n00000120: 00\n" + invalidCommand("XYZ") +  //
-                                       ">\r\n00000120: 00\n" + invalidCommand("XYZ") +                 //
-                                       ">rr\r\n" + invalidCommand("RR") +                              //
-                                       ">rrbx 1\r\n" + invalidCommand("RRBX") +                        //
+                                       ">\r\n00000120: 00\n" + invalidCommand("XYZ") +                     //
+                                       ">rr\r\n" + invalidCommand("RR") +                                  //
+                                       ">rrbx 1\r\n" + invalidCommand("RRBX") +                            //
                                        ">rrb1\r\n" + invalidCommand("RRB1") + ">");
 }
 
 TEST(Interpreter, MissingArgumentEndsTheLine) {
     std::string typed = "rwb 120" + kEnter + kEnter +  //
                         "rwb 120 1;rwb 121;rwb 122 3" + kEnter + "rrbs 120 3" + kEnter;
-    EXPECT_EQ(transcriptOf(typed), ">rwb 120\r\n" + kInvalidArgument +                  //
-                                       ">\r\n" + kInvalidArgument +                      // repeated
+    EXPECT_EQ(transcriptOf(typed), ">rwb 120\r\n" + kInvalidArgument +                          //
+                                       ">\r\n" + kInvalidArgument +                             // repeated
                                        ">rwb 120 1;rwb 121;rwb 122 3\r\n" + kInvalidArgument +  //
                                        ">rrbs 120 3\r\n00000120: 01 00 00\n>");
 }

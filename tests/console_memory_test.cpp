@@ -107,7 +107,8 @@ TEST(MemoryCommands, ZeroOrNegativeCountsPrintOnlyANewline) {
 }
 
 TEST(MemoryCommands, NumbersKeepTheirLow32BitsAndLeadingDigits) {
-    Printed p = run({"vwb 120 99", "vrb 100000120", "rwb 100000121 0x1ff", "rrb 121", "vrbs 120 2zz", "vrb 12g"});
+    Printed p =
+        run({"vwb 120 99", "vrb 100000120", "rwb 100000121 0x1ff", "rrb 121", "vrbs 120 2zz", "vrb 12g"});
     EXPECT_EQ(p.out,
               "00000120: 99\n"
               "00000121: ff\n"
@@ -127,10 +128,10 @@ TEST(MemoryCommands, CrtcRegisters) {
 }
 
 TEST(MemoryCommands, FillsWriteEveryItemOfTheirWidth) {
-    Printed p = run({"vwbs 1000 4 ab", "vrbs ffe 8",                //
-                     "vwws 2000 2 1abcd", "vrws 2000 3",            //
-                     "vwls 3000 2 123456789", "vrls 3000 3",        //
-                     "vwqs 4000 2 1", "vrqs 4000 3",                //
+    Printed p = run({"vwbs 1000 4 ab", "vrbs ffe 8",          //
+                     "vwws 2000 2 1abcd", "vrws 2000 3",      //
+                     "vwls 3000 2 123456789", "vrls 3000 3",  //
+                     "vwqs 4000 2 1", "vrqs 4000 3",          //
                      "vwbs 5000 0 ab;vwbs 5001 ffffffff ab", "vrbs 5000 2"});
     EXPECT_EQ(p.out,
               "00000ffe: 00 00 ab ab ab ab 00 00\n"

@@ -54,7 +54,8 @@ TEST(ConsoleSession, EndOfInputFinishesThePendingLineThenEnds) {
 TEST(ConsoleSession, NormalTerminalNeverEchoesKeysItselfAndGetsItsModeBack) {
     TerminalOptions cooked;
     cooked.cooked = true;
-    std::string typed = "rwl 28 12345678" + kEnter + "rrl 2" + kLeft + kRight + "8" + kEnter + kUp + kEnter + kCtrlC;
+    std::string typed =
+        "rwl 28 12345678" + kEnter + "rrl 2" + kLeft + kRight + "8" + kEnter + kUp + kEnter + kCtrlC;
     TerminalRun run = runConsole(typed, cooked);
     // Newlines that the console prints gain a carriage return in this mode.
     EXPECT_EQ(withoutCarriageReturns(run.output),

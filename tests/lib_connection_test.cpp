@@ -7,8 +7,8 @@ using tkvsim::Kind;
 
 namespace {
 
-void expectMmio(const tkvsim::Request &r, uint32_t region, uint32_t direction, uint32_t size,
-                uint32_t offset, uint64_t value) {
+void expectMmio(const tkvsim::Request &r, uint32_t region, uint32_t direction, uint32_t size, uint32_t offset,
+                uint64_t value) {
     EXPECT_EQ(r.kind, Kind::Mmio);
     EXPECT_EQ(r.code, 0xC0186401u);
     EXPECT_EQ(r.region, region);

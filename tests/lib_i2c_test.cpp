@@ -13,7 +13,8 @@ namespace {
 double secondsSince(const timespec &start) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec - start.tv_sec) + static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
+    return static_cast<double>(now.tv_sec - start.tv_sec) +
+           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
 }
 
 }  // namespace
@@ -156,5 +157,6 @@ TEST(I2cErrString, TextsOfTheCodes) {
     EXPECT_STREQ(tkvI2cErrString(-2), "I2c slave device is not exist");
     EXPECT_STREQ(tkvI2cErrString(-3), "I2c slave device acknowledge none");
     EXPECT_STREQ(tkvI2cErrString(-4), "Invalid argument");
-    for (int code : {1, -5, -22, 0x7FFFFFFF, -0x7FFFFFFF - 1}) EXPECT_STREQ(tkvI2cErrString(code), "Unkown error");
+    for (int code : {1, -5, -22, 0x7FFFFFFF, -0x7FFFFFFF - 1})
+        EXPECT_STREQ(tkvI2cErrString(code), "Unkown error");
 }

@@ -42,7 +42,8 @@ std::vector<uint8_t> bytesSent(uint32_t dataRegister) {
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < tkvsim::traceSize(); ++i) {
         const tkvsim::Request &r = tkvsim::traceAt(i);
-        if (r.kind == tkvsim::Kind::Mmio && r.size == 1 && r.direction == DIR_WRITE && r.offset == dataRegister)
+        if (r.kind == tkvsim::Kind::Mmio && r.size == 1 && r.direction == DIR_WRITE &&
+            r.offset == dataRegister)
             bytes.push_back(static_cast<uint8_t>(r.value));
     }
     return bytes;
@@ -55,13 +56,13 @@ uint32_t regLong(uint32_t offset) {
 }
 
 struct Parameters {
-    int x = -1, y = -1, w = -1, h = -1, cut = -1, zoomw = -1, zoomh = -1, connector = -1,
-        cameraW = -1, cameraH = -1;
+    int x = -1, y = -1, w = -1, h = -1, cut = -1, zoomw = -1, zoomh = -1, connector = -1, cameraW = -1,
+        cameraH = -1;
 };
 Parameters parametersOf(int id) {
     Parameters p;
-    EXPECT_EQ(tkvZoomVideoGetParm(id, &p.x, &p.y, &p.w, &p.h, &p.cut, &p.zoomw, &p.zoomh,
-                                  &p.connector, &p.cameraW, &p.cameraH),
+    EXPECT_EQ(tkvZoomVideoGetParm(id, &p.x, &p.y, &p.w, &p.h, &p.cut, &p.zoomw, &p.zoomh, &p.connector,
+                                  &p.cameraW, &p.cameraH),
               0);
     return p;
 }
@@ -81,16 +82,46 @@ TEST_F(LibTest, InitProgramsTheDecoderThenPortAndLayer) {
         int port, layer;
         Accesses writes;
     };
+    // clang-format off: the writes of a case stay in rows
     const Case cases[] = {
-        {0, 0, {{0x100C4, 0x04000000}, {0x100C8, 0x04800000}, {0x100C0, 0x510}, {0x10038, 0x04000000},
-                {0x1003C, 0x04800000}, {0x1006C, 0xFF}, {0x10070, 0}}},
-        {0, 1, {{0x100C4, 0x04000000}, {0x100C8, 0x04800000}, {0x100C0, 0x610}, {0x10048, 0x04000000},
-                {0x1004C, 0x04800000}, {0x1008C, 0xFF}, {0x10090, 0}}},
-        {1, 0, {{0x100D4, 0x05000000}, {0x100D8, 0x05800000}, {0x100D0, 0x510}, {0x10038, 0x05000000},
-                {0x1003C, 0x05800000}, {0x1006C, 0xFF}, {0x10070, 0}}},
-        {1, 2, {{0x100D4, 0x05000000}, {0x100D8, 0x05800000}, {0x100D0, 0x610}, {0x10048, 0x05000000},
-                {0x1004C, 0x05800000}, {0x1008C, 0xFF}, {0x10090, 0}}},
+        {0,
+         0,
+         {{0x100C4, 0x04000000},
+          {0x100C8, 0x04800000},
+          {0x100C0, 0x510},
+          {0x10038, 0x04000000},
+          {0x1003C, 0x04800000},
+          {0x1006C, 0xFF},
+          {0x10070, 0}}},
+        {0,
+         1,
+         {{0x100C4, 0x04000000},
+          {0x100C8, 0x04800000},
+          {0x100C0, 0x610},
+          {0x10048, 0x04000000},
+          {0x1004C, 0x04800000},
+          {0x1008C, 0xFF},
+          {0x10090, 0}}},
+        {1,
+         0,
+         {{0x100D4, 0x05000000},
+          {0x100D8, 0x05800000},
+          {0x100D0, 0x510},
+          {0x10038, 0x05000000},
+          {0x1003C, 0x05800000},
+          {0x1006C, 0xFF},
+          {0x10070, 0}}},
+        {1,
+         2,
+         {{0x100D4, 0x05000000},
+          {0x100D8, 0x05800000},
+          {0x100D0, 0x610},
+          {0x10048, 0x05000000},
+          {0x1004C, 0x05800000},
+          {0x1008C, 0xFF},
+          {0x10090, 0}}},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "port " << c.port << " layer " << c.layer);
         tkvsim::reset();  // a fresh device behind the same connection, empty trace
@@ -144,8 +175,8 @@ TEST_F(LibTest, StartEnablesCaptureThenProgramsTheWindow) {
     clock_gettime(CLOCK_MONOTONIC, &after);
     EXPECT_GE((after.tv_sec - before.tv_sec) * 1000000000L + after.tv_nsec - before.tv_nsec, 100000000L);
     const Accesses expected = {
-        {0x100C0 | kRead, 0x510}, {0x100C0, 0x511},       {0x10064, 0},
-        {0x10068, 0x023C02D0},    {0x10038, 0x04000004},  {0x1003C, 0x04800004},
+        {0x100C0 | kRead, 0x510},      {0x100C0, 0x511},      {0x10064, 0},
+        {0x10068, 0x023C02D0},         {0x10038, 0x04000004}, {0x1003C, 0x04800004},
         {0x100CC | kRead, 0x024002D0}, {0x10060, 0x00B41102},
     };
     EXPECT_EQ(longAccesses(), expected);
@@ -203,8 +234,10 @@ TEST_F(LibTest, StopAndRestartKeepTheWindow) {
     tkvsim::clearTrace();
     ASSERT_EQ(tkvZoomVideoStop(0), 0);
     const uint32_t layerControl = 0x00B41102u | 1u << 3 | 1u << 5;
-    EXPECT_EQ(longAccesses(), (Accesses{{0x100C0 | kRead, 0x511}, {0x100C0, 0x510},
-                                        {0x10060 | kRead, layerControl}, {0x10060, layerControl & ~0x100u}}));
+    EXPECT_EQ(longAccesses(), (Accesses{{0x100C0 | kRead, 0x511},
+                                        {0x100C0, 0x510},
+                                        {0x10060 | kRead, layerControl},
+                                        {0x10060, layerControl & ~0x100u}}));
     EXPECT_EQ(parametersOf(0).cameraW, 0);  // capture is off
     tkvsim::clearTrace();
     ASSERT_EQ(tkvZoomVideoRestart(0), 0);
@@ -218,12 +251,16 @@ TEST_F(LibTest, StopAndRestartKeepTheWindow) {
 }
 
 TEST_F(LibTest, GetParameterReadsEveryRegisterEvenWithoutPointers) {
-    ASSERT_EQ(tkvZoomVideoGetParm(1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr, nullptr),
+    ASSERT_EQ(tkvZoomVideoGetParm(1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr),
               0);
     // Neither layer bit set: layer 3 is read.
-    EXPECT_EQ(longAccesses(), (Accesses{{0x100DC | kRead, 0}, {0x100D0 | kRead, 0}, {0x10084 | kRead, 0},
-                                        {0x10088 | kRead, 0}, {0x10048 | kRead, 0}, {0x10080 | kRead, 0}}));
+    EXPECT_EQ(longAccesses(), (Accesses{{0x100DC | kRead, 0},
+                                        {0x100D0 | kRead, 0},
+                                        {0x10084 | kRead, 0},
+                                        {0x10088 | kRead, 0},
+                                        {0x10048 | kRead, 0},
+                                        {0x10080 | kRead, 0}}));
 }
 
 TEST_F(LibTest, CutIsMeasuredFromTheReadingPortsOwnBase) {

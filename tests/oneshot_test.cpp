@@ -15,8 +15,8 @@ std::string usage(const std::string &program) {
         "\t-w: operation width, 1 for a byte, 2 for two byte, 4 for four bytes, 8 for 8 bytes, default: 1\n"
         "\t-v: operation value for write in hex\n"
         "\t-n: read count in hex, only used in operation read, default: 1\n";
-    return program + " usage.\n" + "eg:\n" +                                     //
-           program + "\n\tenter command line\n" +                                //
+    return program + " usage.\n" + "eg:\n" +                                         //
+           program + "\n\tenter command line\n" +                                    //
            program + " reg -a 10028 -o 1 -w 0 -v 12345678 -n 1\n" + memoryOptions +  //
            program + " vram -a 0 -o 1 -w 0 -v 12345678 -n 1\n" + memoryOptions +     //
            program + " i2c -c 1 -d 24 -a 0 -o 0 -v 12 -n 1\n" +

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sstream>
 
 extern char **environ;
 
@@ -36,6 +37,11 @@ struct ExecImage {
 
     ExecImage(const std::string &program, const std::vector<std::string> &args, const std::string &preload,
               const std::vector<std::string> &extraEnv) {
+        // TKV_TEST_WRAPPER="/usr/bin/valgrind -q ..." runs the program under a checking tool.
+        if (const char *wrapper = getenv("TKV_TEST_WRAPPER")) {
+            std::istringstream words(wrapper);
+            for (std::string word; words >> word;) argStrings.push_back(word);
+        }
         argStrings.push_back(program);
         argStrings.insert(argStrings.end(), args.begin(), args.end());
         // The test's own simulator settings must not leak into the program.

@@ -38,7 +38,6 @@ constexpr Comparison kComparisons[] = {
     {"library call / bare request", "request/library", "request/bare", 1.1},
     {"tkvcon-sim dump / xxd", "dump/tkvcon", "dump/xxd", 1.0},
     {"tkvcon-sim ver / open-close program", "oneshot/tkvcon", "oneshot/open_close", 1.5},
-    {"tkvcon ver, preloaded / open-close", "oneshot/tkvcon_preloaded", "oneshot/open_close", 1.5},
 };
 
 }  // namespace

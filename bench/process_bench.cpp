@@ -56,15 +56,6 @@ void tkvconVersion(benchmark::State &state) {
     run(state, argv);
 }
 
-// tkvcon itself, the simulator preloaded by hand: tkvcon-sim without the
-// launcher's own start.
-void tkvconPreloaded(benchmark::State &state) {
-    setenv("LD_PRELOAD", TKVSIM_PATH, 1);
-    const char *const argv[] = {TKVCON_PATH, "ver", nullptr};
-    run(state, argv);
-    unsetenv("LD_PRELOAD");
-}
-
 void openClose(benchmark::State &state) {
     const char *const argv[] = {OPEN_CLOSE_PATH, nullptr};
     run(state, argv);
@@ -86,12 +77,6 @@ BENCHMARK(xxdDump)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(tkvconVersion)
     ->Name("oneshot/tkvcon")
-    ->Iterations(200)
-    ->Repetitions(5)
-    ->UseRealTime()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(tkvconPreloaded)
-    ->Name("oneshot/tkvcon_preloaded")
     ->Iterations(200)
     ->Repetitions(5)
     ->UseRealTime()

@@ -7,10 +7,8 @@ include(CMakePackageConfigHelpers)
 set(TKV_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/tekvaro)
 set(TKV_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-# tkvcon finds the library relative to its own folder.
-file(RELATIVE_PATH TKV_BIN_TO_LIB /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
-set_target_properties(tkvcon PROPERTIES INSTALL_RPATH "$ORIGIN/${TKV_BIN_TO_LIB}")
-
+# tkvcon and tkvcon-sim find their libraries relative to their own folder
+# (set where they are built).
 install(TARGETS tkvcon tkvcon-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tkvsim LIBRARY DESTINATION ${TKVSIM_LIBDIR})
 install(TARGETS util_tekvaro EXPORT tekvaroTargets

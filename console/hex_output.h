@@ -1,17 +1,10 @@
-// Hexadecimal output for reads and dumps.  Pieces are written through stdio
-// exactly as the equivalent printf calls would write them, only faster: a
-// large dump is bound by its requests, not by formatting.
+// Hexadecimal dumps: the same bytes as printf("%08x:") and printf(" %02x")
+// per item would write, only faster: a large dump is bound by its requests,
+// not by formatting.
 #ifndef TKVCON_HEX_OUTPUT_H
 #define TKVCON_HEX_OUTPUT_H
 
 #include <stdint.h>
-
-// Writes `value` as lower-case hex with at least `digits` digits ("%0*x").
-void putHex(uint64_t value, int digits);
-
-// One item of `bytes` (1, 2, 4 or 8) as " %0*x"; a quad as its low then its
-// high 32-bit half, each " %08x".
-void putItem(uint64_t value, int bytes);
 
 // How a dump looks: rows of `perRow` items of `itemBytes` bytes, each row
 // headed by the address of its first item in at least `headDigits` digits.
@@ -24,7 +17,8 @@ struct DumpLayout {
 // Where a dump's items come from: item `index`, at `address`.
 using ItemSource = uint64_t (*)(const void *context, uint32_t address, int32_t index);
 
-// Prints `count` items from `start`, the address advancing by the item size
+// Prints `count` items from `start` (each item " %0*x" of its width; a quad
+// as its low, then its high 32-bit half), the address advancing by the item size
 // (modulo 2^32); ends with one line feed.  A count of 0 or less prints "\n".
 void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item, const void *context);
 

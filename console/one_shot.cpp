@@ -44,15 +44,10 @@ void memoryMode(int argc, char **argv, Target target) {
     if (operation == 1) {
         if (width < 8) value &= (uint64_t{1} << (8 * width)) - 1;
         access->write(offset, value);
-        putchar_unlocked('[');
-        putHex(offset, 8);
-        fputs_unlocked("]=", stdout);
-        putHex(width == 8 ? value & 0xFFFFFFFFu : value, 2 * (width == 8 ? 4 : width));
-        if (width == 8) {
-            putchar_unlocked(' ');
-            putHex(value >> 32, 8);
-        }
-        putchar_unlocked('\n');
+        if (width == 8)
+            printf("[%08x]=%08x %08x\n", offset, static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32));
+        else
+            printf("[%08x]=%0*x\n", offset, 2 * width, static_cast<uint32_t>(value));
         return;
     }
     dumpItems(offset, count, DumpLayout{8, 16 / width, width}, access->item, nullptr);

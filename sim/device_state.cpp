@@ -17,13 +17,7 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kMagic = 0x544b5653;  // "SVKT"
-constexpr size_t kPage = 4096;
-constexpr size_t kHeaderSize = (sizeof(DeviceState) + kPage - 1) / kPage * kPage;
-constexpr size_t kMappingSize = kHeaderSize + kRegisterSpaceSize + kVideoMemorySize;
 
-uint8_t *mapping;
-Settings current;
-bool settingsRead;
 
 uint8_t *mapAnonymous() {
     void *p = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
@@ -46,6 +40,12 @@ uint8_t *mapFile(const char *path) {
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t *>(p);
 }
 
+}  // namespace
+
+uint8_t *mapping;
+Settings current;
+bool settingsRead;
+
 void mapDevice() {
     const char *path = getenv("TKVSIM_STATE");
     if (path && *path) {
@@ -63,6 +63,8 @@ void mapDevice() {
         powerOn(device);
     }
 }
+
+namespace {
 
 int numberOr(const char *name, int fallback) {
     const char *text = getenv(name);
@@ -130,27 +132,9 @@ void readSettings(Settings &s) {
 
 }  // namespace
 
-Settings &settings() {
-    if (!settingsRead) {
-        readSettings(current);
-        settingsRead = true;
-    }
-    return current;
-}
-
-DeviceState &state() {
-    if (!mapping) mapDevice();
-    return *reinterpret_cast<DeviceState *>(mapping);
-}
-
-uint8_t *registerSpace() {
-    state();
-    return mapping + kHeaderSize;
-}
-
-uint8_t *videoMemory() {
-    state();
-    return mapping + kHeaderSize + kRegisterSpaceSize;
+void readSettings() {
+    readSettings(current);
+    settingsRead = true;
 }
 
 void powerOn(DeviceState &device) {

@@ -49,10 +49,21 @@ struct DeviceState {
     uint8_t pciConfig[256];
 };
 
-// The mapped device; created on first use.
-DeviceState &state();
-uint8_t *registerSpace();
-uint8_t *videoMemory();
+// The mapping: the state block, then register space, then video memory.
+constexpr size_t kPage = 4096;
+constexpr size_t kHeaderSize = (sizeof(DeviceState) + kPage - 1) / kPage * kPage;
+constexpr size_t kMappingSize = kHeaderSize + kRegisterSpaceSize + kVideoMemorySize;
+
+// The mapped device, created on first use.  Inline: every request of a long
+// dump passes here.
+extern uint8_t *mapping;
+void mapDevice();
+inline DeviceState &state() {
+    if (!mapping) mapDevice();
+    return *reinterpret_cast<DeviceState *>(mapping);
+}
+inline uint8_t *registerSpace() { return reinterpret_cast<uint8_t *>(&state()) + kHeaderSize; }
+inline uint8_t *videoMemory() { return registerSpace() + kRegisterSpaceSize; }
 
 // Puts every model into its power-on state.
 void powerOn(DeviceState &device);
@@ -80,7 +91,13 @@ struct Settings {
     uint32_t edidLength[kDdcPorts];
     bool edidSet[kDdcPorts];
 };
-Settings &settings();
+extern Settings current;
+extern bool settingsRead;
+void readSettings();
+inline Settings &settings() {
+    if (!settingsRead) readSettings();
+    return current;
+}
 
 }  // namespace sim
 

@@ -55,7 +55,7 @@ struct ProcessRun {
 ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions &options = {});
 
 // The preloads that must come before the simulator (the sanitizer runtime,
-// under the sanitizer build): what a launcher that adds the simulator itself needs.
+// under the sanitizer build): what tkvcon-sim, which has the simulator built in, needs.
 std::string preloadWithoutSimulator();
 
 // A state file for the simulated device, unique to the test, removed at the end.

@@ -66,7 +66,8 @@ private:
 
 }  // namespace
 
-void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item, const void *context) {
+void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item,
+               const void *context) {
     RowText row;
     uint32_t address = start;
     int column = 0;  // a counter, not i % perRow: a division per item is a large part of a dump

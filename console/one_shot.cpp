@@ -45,7 +45,8 @@ void memoryMode(int argc, char **argv, Target target) {
         if (width < 8) value &= (uint64_t{1} << (8 * width)) - 1;
         access->write(offset, value);
         if (width == 8)
-            printf("[%08x]=%08x %08x\n", offset, static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32));
+            printf("[%08x]=%08x %08x\n", offset, static_cast<uint32_t>(value),
+                   static_cast<uint32_t>(value >> 32));
         else
             printf("[%08x]=%0*x\n", offset, 2 * width, static_cast<uint32_t>(value));
         return;

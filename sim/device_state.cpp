@@ -18,7 +18,6 @@ namespace {
 
 constexpr uint32_t kMagic = 0x544b5653;  // "SVKT"
 
-
 uint8_t *mapAnonymous() {
     void *p = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
                    -1, 0);

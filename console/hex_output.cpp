@@ -60,7 +60,7 @@ public:
     }
 
 private:
-    char text_[512];  // a head and 16 items of at most 18 characters
+    char text_[512] = {};  // a head and 16 items of at most 18 characters
     char *end_ = text_;
 };
 

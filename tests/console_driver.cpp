@@ -252,11 +252,16 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
     KeyFeeder feeder(keys, options.cooked || options.keyAtATime);
-    bool errOpen = true, exited = false;
+    bool errOpen = true, exited = false, signalled = false;
     for (;;) {
         if (!exited && Clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
+        }
+        if (options.signalWhenWaiting && !signalled && !exited && feeder.done() && !run.output.empty() &&
+            run.output.back() == '>' && terminalIsRaw(master)) {
+            kill(pid, options.signalWhenWaiting);
+            signalled = true;
         }
         bool writeNow = !exited && feeder.ready(master, run.output.size());
         pollfd fds[2] = {{master, static_cast<short>(POLLIN | (writeNow ? POLLOUT : 0)), 0},

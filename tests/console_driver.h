@@ -18,6 +18,8 @@ struct TerminalOptions {
     // the program's reaction to the previous key and for it to read again.
     bool keyAtATime = false;
     int timeoutMs = 10000;
+    // Sent to the program once all keys are typed and it waits, raw, at the prompt.
+    int signalWhenWaiting = 0;
 };
 
 struct TerminalRun {

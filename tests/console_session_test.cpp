@@ -2,6 +2,8 @@
 // and a terminal in its normal mode, which the console must hand back unchanged.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 
 #include "console_driver.h"
@@ -75,4 +77,16 @@ TEST(ConsoleSession, QuitHandsBackTheNormalTerminal) {
     EXPECT_EQ(withoutCarriageReturns(run.output), ">rrl 28\n00000028: 00000000\n>quit\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.attributesRestored);
+}
+
+TEST(ConsoleSession, EndedBySignalWhileRawTheTerminalIsRestored) {
+    for (int signal : {SIGTERM, SIGHUP, SIGQUIT}) {
+        TerminalOptions cooked;
+        cooked.cooked = true;
+        cooked.signalWhenWaiting = signal;
+        TerminalRun run = runConsole("rrl 28" + kEnter, cooked);
+        EXPECT_EQ(withoutCarriageReturns(run.output), ">rrl 28\n00000028: 00000000\n>");
+        EXPECT_EQ(run.signal, signal);
+        EXPECT_TRUE(run.attributesRestored) << "signal " << signal;
+    }
 }

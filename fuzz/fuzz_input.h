@@ -7,7 +7,9 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include "tekvaro.h"
 #include "text_helpers.h"
+#include "tkvsim.h"
 
 namespace fuzz {
 
@@ -28,6 +30,13 @@ inline void silenceConsole() {
         dup2(null, STDIN_FILENO);
         close(null);
     }
+}
+
+// The console's output silenced, and device 0 open on a fresh simulated device.
+inline void openSimulatedDevice() {
+    silenceConsole();
+    tkvsim::reset();
+    if (tkvOpen(0) < 0) __builtin_trap();
 }
 
 }  // namespace fuzz

@@ -35,9 +35,7 @@ bool tooSlow(const char *line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silenceConsole();
-    tkvsim::reset();
-    if (tkvOpen(0) < 0) __builtin_trap();
+    fuzz::openSimulatedDevice();
     return 0;
 }
 

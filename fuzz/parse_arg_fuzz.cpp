@@ -34,9 +34,7 @@ bool tooSlow(int argc, char **argv) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silenceConsole();
-    tkvsim::reset();
-    if (tkvOpen(0) < 0) __builtin_trap();
+    fuzz::openSimulatedDevice();
     return 0;
 }
 

@@ -39,15 +39,19 @@ bool takesMode(int flags) { return (flags & kOpenCreate) || (flags & kOpenTmpFil
 #define TKVSIM_EXPORT extern "C" __attribute__((visibility("default")))
 
 // The open family: the mode argument exists only with O_CREAT or O_TMPFILE.
+// Declares `mode` from the arguments after `flags`.
+#define TKVSIM_MODE_ARGUMENT       \
+    mode_t mode = 0;               \
+    if (takesMode(flags)) {        \
+        va_list ap;                \
+        va_start(ap, flags);       \
+        mode = va_arg(ap, mode_t); \
+        va_end(ap);                \
+    }
+
 #define TKVSIM_OPEN(name)                                      \
     TKVSIM_EXPORT int name(const char *path, int flags, ...) { \
-        mode_t mode = 0;                                       \
-        if (takesMode(flags)) {                                \
-            va_list ap;                                        \
-            va_start(ap, flags);                               \
-            mode = va_arg(ap, mode_t);                         \
-            va_end(ap);                                        \
-        }                                                      \
+        TKVSIM_MODE_ARGUMENT                                   \
         if (isNode(path)) return sim::openDevice(realOpen());  \
         static OpenFn real = next<OpenFn>(#name);              \
         return real(path, flags, mode);                        \
@@ -58,13 +62,7 @@ TKVSIM_OPEN(open64)
 
 #define TKVSIM_OPENAT(name)                                               \
     TKVSIM_EXPORT int name(int dirfd, const char *path, int flags, ...) { \
-        mode_t mode = 0;                                                  \
-        if (takesMode(flags)) {                                           \
-            va_list ap;                                                   \
-            va_start(ap, flags);                                          \
-            mode = va_arg(ap, mode_t);                                    \
-            va_end(ap);                                                   \
-        }                                                                 \
+        TKVSIM_MODE_ARGUMENT                                              \
         if (isNode(path)) return sim::openDevice(realOpen());             \
         static OpenAtFn real = next<OpenAtFn>(#name);                     \
         return real(dirfd, path, flags, mode);                            \
@@ -72,6 +70,7 @@ TKVSIM_OPEN(open64)
 TKVSIM_OPENAT(openat)
 TKVSIM_OPENAT(openat64)
 #undef TKVSIM_OPENAT
+#undef TKVSIM_MODE_ARGUMENT
 
 // The fortified entry points that _FORTIFY_SOURCE builds call.
 TKVSIM_EXPORT int __open_2(const char *path, int flags) {

@@ -37,6 +37,11 @@ enum Result : int {
 
 // A transfer that has not finished by then never will: the channel is given up.
 constexpr long kI2cWaitLimitMs = 300;
+// A working channel finishes within a few polls, so those follow each other at
+// once; after them the pauses grow, so that a hung channel costs no CPU time.
+constexpr int kImmediatePolls = 16;
+constexpr long kFirstPauseNs = 10000;
+constexpr long kLongestPauseNs = 1000000;
 
 long long monotonicMs() {
     timespec now{};
@@ -44,15 +49,24 @@ long long monotonicMs() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+void sleepNs(long ns) {
+    const timespec interval{0, ns};
+    nanosleep(&interval, nullptr);
+}
+
 // The status after the transfer finished, or -1 when it did not finish in
 // time or the status cannot be read (a transfer nobody saw is no success).
 int waitForTransfer(const ChannelRegisters &channel) {
     const long long deadline = monotonicMs() + kI2cWaitLimitMs;
-    for (;;) {
+    long pauseNs = kFirstPauseNs;
+    for (int poll = 1;; ++poll) {
         uint8_t status = 0;
         if (tkvRegReadByte(channel.command, &status) != 0) return -1;
         if (!(status & kTransferInProgress)) return status;
         if (monotonicMs() > deadline) return -1;
+        if (poll < kImmediatePolls) continue;
+        sleepNs(pauseNs);
+        pauseNs = pauseNs * 2 < kLongestPauseNs ? pauseNs * 2 : kLongestPauseNs;
     }
 }
 

@@ -19,20 +19,22 @@ constexpr uint32_t kCrtcIndexLimit = 0xFE;
 constexpr uint32_t kCrtcIndexPort = 0x103D4;
 constexpr uint32_t kCrtcDataPort = 0x103D5;
 
-mmio_rw_t mmio_rw;
-
 int refuseOffset() {
     fputs("Invalid argument: offset is out of range\n", stderr);
     return -EINVAL;
 }
 
-int transfer(uint32_t region, uint32_t direction, uint32_t size, uint32_t offset, uint64_t value) {
-    mmio_rw.region = region;
-    mmio_rw.direction = direction;
-    mmio_rw.size = size;
-    mmio_rw.offset = offset;
-    mmio_rw.value = value;
-    return tkv::request(IOCTL_MMIO_RW, &mmio_rw);
+// The request's result, and the record's value field after it.
+struct Answer {
+    int result;
+    uint64_t value;
+};
+
+// Every call fills a record of its own: calls from two threads never meet.
+Answer transfer(uint32_t region, uint32_t direction, uint32_t size, uint32_t offset, uint64_t value) {
+    mmio_rw_t record{region, direction, size, offset, value};
+    const int result = tkv::request(IOCTL_MMIO_RW, &record);
+    return {result, record.value};
 }
 
 // The value is stored whatever the request's result: the caller looks at the
@@ -40,15 +42,15 @@ int transfer(uint32_t region, uint32_t direction, uint32_t size, uint32_t offset
 template <typename T>
 int readAt(const Space &space, uint32_t offset, T *value) {
     if (offset > space.limit) return refuseOffset();
-    int result = transfer(space.region, DIR_READ, sizeof(T), offset, 0);
-    if (value) *value = static_cast<T>(mmio_rw.value);
-    return result;
+    const Answer answer = transfer(space.region, DIR_READ, sizeof(T), offset, 0);
+    if (value) *value = static_cast<T>(answer.value);
+    return answer.result;
 }
 
 template <typename T>
 int writeAt(const Space &space, uint32_t offset, T value) {
     if (offset > space.limit) return refuseOffset();
-    return transfer(space.region, DIR_WRITE, sizeof(T), offset, value);
+    return transfer(space.region, DIR_WRITE, sizeof(T), offset, value).result;
 }
 
 }  // namespace
@@ -79,13 +81,13 @@ TKV_MEMORY_FUNCTIONS(TKV_DEFINE_ACCESS)
 extern "C" TKV_API int tkvCrtcReadByte(uint32_t index, uint8_t *value) {
     if (index > kCrtcIndexLimit) return refuseOffset();
     transfer(REGION_REG, DIR_WRITE, 1, kCrtcIndexPort, index);
-    int result = transfer(REGION_REG, DIR_READ, 1, kCrtcDataPort, 0);
-    if (value) *value = static_cast<uint8_t>(mmio_rw.value);
-    return result;
+    const Answer answer = transfer(REGION_REG, DIR_READ, 1, kCrtcDataPort, 0);
+    if (value) *value = static_cast<uint8_t>(answer.value);
+    return answer.result;
 }
 
 extern "C" TKV_API int tkvCrtcWriteByte(uint32_t index, uint8_t value) {
     if (index > kCrtcIndexLimit) return refuseOffset();
     transfer(REGION_REG, DIR_WRITE, 1, kCrtcIndexPort, index);
-    return transfer(REGION_REG, DIR_WRITE, 1, kCrtcDataPort, value);
+    return transfer(REGION_REG, DIR_WRITE, 1, kCrtcDataPort, value).result;
 }

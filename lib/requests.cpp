@@ -10,9 +10,9 @@ namespace {
 
 constexpr uint32_t kLastDdcPort = 3;
 
-// The EDID bytes handed out live here until the next EDID request.
+// The EDID bytes handed out live here until the next EDID request.  The other
+// requests fill a record of their own per call, so that threads never meet.
 ddc_edid_t ddc;
-pci_op_t pci_op;
 
 }  // namespace
 
@@ -41,17 +41,13 @@ extern "C" TKV_API int tkvTkvcoreVer(int *ver0, int *ver1, int *ver2, int *ver3)
 // The caller's value travels with the read; a null pointer sends 0 and
 // receives nothing rather than crashing.
 extern "C" TKV_API int tkvPciRead(uint32_t offset, uint32_t *value) {
-    pci_op.direction = DIR_READ;
-    pci_op.offset = offset;
-    pci_op.value = value ? *value : 0;
-    int result = tkv::request(IOCTL_PCI_OP, &pci_op);
-    if (value) *value = pci_op.value;
+    pci_op_t record{DIR_READ, offset, value ? *value : 0};
+    const int result = tkv::request(IOCTL_PCI_OP, &record);
+    if (value) *value = record.value;
     return result;
 }
 
 extern "C" TKV_API int tkvPciWrite(uint32_t offset, uint32_t value) {
-    pci_op.direction = DIR_WRITE;
-    pci_op.offset = offset;
-    pci_op.value = value;
-    return tkv::request(IOCTL_PCI_OP, &pci_op);
+    pci_op_t record{DIR_WRITE, offset, value};
+    return tkv::request(IOCTL_PCI_OP, &record);
 }

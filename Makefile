@@ -1,47 +1,61 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
-.PHONY: all build run test asan-test valgrind-test fuzz bench clean
+# Each build kind is a preset of CMakePresets.json, built in build-<preset>
+# (the default one in build).
+.PHONY: all build run test asan-test valgrind-test fuzz bench tidy clean
 
 all: build
 
 # Extra CMake settings, e.g. CMAKE_ARGS=-DTKV_WERROR=ON
 CMAKE_ARGS ?=
+JOBS ?= $(shell nproc)
+# The build's own makes need not announce every directory they enter.
+MAKEFLAGS += --no-print-directory
+
+# Configures preset $(1) and builds it, or only the targets $(2).
+preset = cmake --preset $(1) $(CMAKE_ARGS) >/dev/null && \
+  cmake --build --preset $(1) -j$(JOBS) $(if $(2),--target $(2))
 
 build:
-	cmake --preset default $(CMAKE_ARGS) >/dev/null
-	cmake --build build -j$$(nproc)
+	$(call preset,default)
 
-run: build
+# Only what the console on the simulated controller needs.
+run:
+	$(call preset,default,tkvcon-sim)
 	./build/bin/tkvcon-sim
 
 test: build
-	ctest --test-dir build --output-on-failure -j$$(nproc)
+	ctest --preset default -j$(JOBS)
 
 asan-test:
-	cmake --preset asan $(CMAKE_ARGS) >/dev/null
-	cmake --build build-asan -j$$(nproc)
-	ctest --test-dir build-asan --output-on-failure -j$$(nproc)
+	$(call preset,asan)
+	ctest --preset asan -j$(JOBS)
 
 # The console and one-shot tests with tkvcon under valgrind's memcheck: any
 # report changes the program's exit status and output, so the test fails.
 VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
 valgrind-test:
-	cmake -S . -B build-valgrind $(CMAKE_ARGS) >/dev/null
-	cmake --build build-valgrind -j$$(nproc)
+	$(call preset,valgrind)
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkv_console_tests
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz:
-	cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	  -DTKV_FUZZ=ON -DTKV_SANITIZE=ON -DTKV_TESTS=OFF $(CMAKE_ARGS) >/dev/null
-	cmake --build build-fuzz -j$$(nproc)
+	$(call preset,fuzz)
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 # Benchmarks: each figure beside its baseline, then their ratios.
 bench:
-	cmake -S . -B build-bench -DTKV_BENCH=ON -DTKV_TESTS=OFF $(CMAKE_ARGS) >/dev/null
-	cmake --build build-bench -j$$(nproc)
+	$(call preset,bench)
 	./build-bench/bin/tkv_bench
 
+# Static analysis of lib/, console/ and sim/ with clang-tidy and cppcheck;
+# only the compile commands are needed, nothing is built.
+tidy:
+	cmake --preset tidy $(CMAKE_ARGS) >/dev/null
+	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/' >build-tidy/clang-tidy.log 2>&1 || \
+	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
+	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
+	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests
+
 clean:
-	rm -rf build build-asan build-ci build-fuzz build-bench build-valgrind build-tidy
+	rm -rf build build-asan build-valgrind build-fuzz build-bench build-tidy

@@ -9,16 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "tkvsim.h"
+#include "lib_fixture.h"
 
 inline bool isStatusRegister(uint32_t offset) { return offset == 0x04 || offset == 0x14; }
 
 inline std::vector<std::string> busScript() {
     std::vector<std::string> script;
     bool waiting = false;
-    for (size_t i = 0; i < tkvsim::traceSize(); ++i) {
-        const tkvsim::Request &r = tkvsim::traceAt(i);
-        if (r.kind != tkvsim::Kind::Mmio) continue;
+    for (const tkvsim::Request &r : mmio()) {
         const bool statusRead = r.direction == 0 && isStatusRegister(r.offset);
         if (statusRead && waiting) continue;
         waiting = statusRead;

@@ -4,6 +4,7 @@
 #include <errno.h>
 
 using tkvsim::Kind;
+using MemoryAccess = LibTest;
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST(Connection, ReadWithoutConnectionFailsAndStoresZero) {
     EXPECT_EQ(value, 0u);
 }
 
-TEST_F(LibTest, OffsetLimitsOfBothRegions) {
+TEST_F(MemoryAccess, OffsetLimitsOfBothRegions) {
     uint8_t byte = 0x5a;
     EXPECT_EQ(tkvRegReadByte(0xFFFFFF, &byte), 0);
     EXPECT_EQ(tkvVramReadByte(0xFFFFFFF, &byte), 0);
@@ -90,7 +91,7 @@ TEST_F(LibTest, OffsetLimitsOfBothRegions) {
     EXPECT_EQ(tkvsim::traceSize(), 0u);
 }
 
-TEST_F(LibTest, RecordsCarryEveryFieldOfTheAccess) {
+TEST_F(MemoryAccess, RecordsCarryEveryFieldOfTheAccess) {
     uint16_t word = 0;
     uint64_t quad = 0;
     ASSERT_EQ(tkvRegWriteWord(0x10, 0xABCD), 0);
@@ -109,7 +110,7 @@ TEST_F(LibTest, RecordsCarryEveryFieldOfTheAccess) {
     EXPECT_EQ(quad, 0x1122334455667788ull);
 }
 
-TEST_F(LibTest, EveryWidthRoundTripsWithoutSpillingIntoNeighbours) {
+TEST_F(MemoryAccess, EveryWidthRoundTripsWithoutSpillingIntoNeighbours) {
     uint8_t b = 0;
     uint16_t w = 0;
     uint32_t l = 0;
@@ -131,7 +132,7 @@ TEST_F(LibTest, EveryWidthRoundTripsWithoutSpillingIntoNeighbours) {
     EXPECT_EQ(l, 0xCAFEF00Du);
 }
 
-TEST_F(LibTest, CrtcAccessIsIndexThenData) {
+TEST_F(MemoryAccess, CrtcAccessIsIndexThenData) {
     ASSERT_EQ(tkvCrtcWriteByte(0xFE, 0x9C), 0);
     uint8_t value = 0;
     ASSERT_EQ(tkvCrtcReadByte(0xFE, &value), 0);
@@ -145,7 +146,7 @@ TEST_F(LibTest, CrtcAccessIsIndexThenData) {
     expectMmio(r[3], 2, 0, 1, 0x103D5, 0);
 }
 
-TEST_F(LibTest, FailedRequestStillStoresTheRecordValue) {
+TEST_F(MemoryAccess, FailedRequestStillStoresTheRecordValue) {
     ASSERT_EQ(tkvRegWriteLong(0x40, 0x12345678), 0);
     tkvsim::failEveryRequest(EIO);
     uint32_t value = 0xFFFFFFFF;
@@ -160,7 +161,7 @@ TEST_F(LibTest, FailedRequestStillStoresTheRecordValue) {
     EXPECT_EQ(value, 0x12345678u);
 }
 
-TEST_F(LibTest, NullOutputsAreRequestedButNotStored) {
+TEST_F(MemoryAccess, NullOutputsAreRequestedButNotStored) {
     EXPECT_EQ(tkvRegReadLong(0x40, nullptr), 0);
     EXPECT_EQ(tkvVramReadQuad(0x40, nullptr), 0);
     EXPECT_EQ(tkvCrtcReadByte(3, nullptr), 0);

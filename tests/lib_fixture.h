@@ -1,5 +1,6 @@
 // Library tests: a fresh simulated device with connection 0 open, the request
 // trace cleared, and helpers to read the trace and the library's stderr.
+// Each area names its suite after itself: `using I2c = LibTest;`.
 #ifndef TKV_TESTS_LIB_FIXTURE_H
 #define TKV_TESTS_LIB_FIXTURE_H
 
@@ -23,22 +24,25 @@ protected:
         if (fd >= 0) tkvClose();
     }
 
-    // Every request since the last clearTrace (opens and closes included).
-    static std::vector<tkvsim::Request> trace() {
-        std::vector<tkvsim::Request> all;
-        for (size_t i = 0; i < tkvsim::traceSize(); ++i) all.push_back(tkvsim::traceAt(i));
-        return all;
-    }
-    // Only the memory requests.
-    static std::vector<tkvsim::Request> mmio() {
-        std::vector<tkvsim::Request> all;
-        for (size_t i = 0; i < tkvsim::traceSize(); ++i)
-            if (tkvsim::traceAt(i).kind == tkvsim::Kind::Mmio) all.push_back(tkvsim::traceAt(i));
-        return all;
-    }
-
     int fd = -1;
 };
+
+// The requests since the last clearTrace (opens and closes included) that
+// `keep` accepts, in order.
+template <typename Keep>
+std::vector<tkvsim::Request> requestsWhere(Keep keep) {
+    std::vector<tkvsim::Request> kept;
+    for (size_t i = 0; i < tkvsim::traceSize(); ++i)
+        if (keep(tkvsim::traceAt(i))) kept.push_back(tkvsim::traceAt(i));
+    return kept;
+}
+
+inline std::vector<tkvsim::Request> ofKind(tkvsim::Kind kind) {
+    return requestsWhere([kind](const tkvsim::Request &r) { return r.kind == kind; });
+}
+
+// Only the memory requests.
+inline std::vector<tkvsim::Request> mmio() { return ofKind(tkvsim::Kind::Mmio); }
 
 // Runs `body` and returns what it wrote to stderr.
 template <typename F>

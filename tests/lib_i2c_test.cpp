@@ -7,6 +7,7 @@
 #include "lib_fixture.h"
 
 using Script = std::vector<std::string>;
+using I2c = LibTest;
 
 namespace {
 
@@ -18,7 +19,7 @@ double seconds(clockid_t clock) {
 
 }  // namespace
 
-TEST_F(LibTest, OneByteReadIsAddressSubaddressRepeatedStartThenLastByte) {
+TEST_F(I2c, OneByteReadIsAddressSubaddressRepeatedStartThenLastByte) {
     ASSERT_EQ(tkvI2cWriteByte(0, 0x24, 0x05, 0xA7), 0);
     tkvsim::clearTrace();
     uint8_t byte = 0;
@@ -36,7 +37,7 @@ TEST_F(LibTest, OneByteReadIsAddressSubaddressRepeatedStartThenLastByte) {
     EXPECT_EQ(r[4].returned & 0x82, 0x00u);
 }
 
-TEST_F(LibTest, MultiByteReadAcknowledgesAllButTheLast) {
+TEST_F(I2c, MultiByteReadAcknowledgesAllButTheLast) {
     uint8_t bytes[3] = {};
     ASSERT_EQ(tkvI2cRead(0, 0x50, 0x40, 3, bytes), 0);
     EXPECT_EQ(bytes[0], 0x40);
@@ -48,7 +49,7 @@ TEST_F(LibTest, MultiByteReadAcknowledgesAllButTheLast) {
     EXPECT_EQ(tail, (Script{"W04=20", "wait", "R03", "W04=20", "wait", "R03", "W04=68", "wait", "R03"}));
 }
 
-TEST_F(LibTest, ThreeByteWriteOnChannelOne) {
+TEST_F(I2c, ThreeByteWriteOnChannelOne) {
     const uint8_t bytes[] = {0x11, 0x22, 0x33};
     ASSERT_EQ(tkvI2cWrite(1, 0x24, 0x0B, 3, bytes), 0);
     const Script expected = sent(0x13, 0x48, 0x90) + sent(0x13, 0x0B, 0x10) + sent(0x13, 0x11, 0x10) +
@@ -60,13 +61,13 @@ TEST_F(LibTest, ThreeByteWriteOnChannelOne) {
     EXPECT_EQ(tkvsim::decoderRegister(0, 0x0B), 0x00);  // the other channel's decoder
 }
 
-TEST_F(LibTest, WriteByteSendsOnlyTheLowByte) {
+TEST_F(I2c, WriteByteSendsOnlyTheLowByte) {
     ASSERT_EQ(tkvI2cWriteByte(0, 0x24, 0x0A, 0x1FF), 0);
     EXPECT_EQ(busScript(), sent(0x03, 0x48, 0x90) + sent(0x03, 0x0A, 0x10) + sent(0x03, 0xFF, 0x50));
     EXPECT_EQ(tkvsim::decoderRegister(0, 0x0A), 0xFF);
 }
 
-TEST_F(LibTest, AddressByteKeepsSevenBitsOfTheDeviceAddress) {
+TEST_F(I2c, AddressByteKeepsSevenBitsOfTheDeviceAddress) {
     // 0xD0 loses its top bit and reaches the EEPROM at 0x50.
     uint8_t byte = 0;
     ASSERT_EQ(tkvI2cRead(0, 0xD0, 0x10, 1, &byte), 0);
@@ -82,7 +83,7 @@ TEST_F(LibTest, AddressByteKeepsSevenBitsOfTheDeviceAddress) {
     EXPECT_EQ(busScript()[0], "W13=00");
 }
 
-TEST_F(LibTest, UnknownChannelSendsNoRequest) {
+TEST_F(I2c, UnknownChannelSendsNoRequest) {
     uint8_t byte = 0x5A;
     for (int channel : {2, -1, 0x10}) {
         EXPECT_EQ(tkvI2cRead(channel, 0x24, 0, 1, &byte), -1);
@@ -93,7 +94,7 @@ TEST_F(LibTest, UnknownChannelSendsNoRequest) {
     EXPECT_EQ(tkvsim::traceSize(), 0u);
 }
 
-TEST_F(LibTest, EmptyTransfersStopWithoutData) {
+TEST_F(I2c, EmptyTransfersStopWithoutData) {
     uint8_t byte = 0x5A;
     for (int length : {0, -3}) {
         tkvsim::clearTrace();
@@ -106,7 +107,7 @@ TEST_F(LibTest, EmptyTransfersStopWithoutData) {
     EXPECT_EQ(byte, 0x5A);
 }
 
-TEST_F(LibTest, MissingSlaveEndsAfterTheAddressWithoutStop) {
+TEST_F(I2c, MissingSlaveEndsAfterTheAddressWithoutStop) {
     tkvsim::removeI2cSlave(0, 0x24);
     uint8_t byte = 0x5A;
     EXPECT_EQ(tkvI2cRead(0, 0x24, 0x05, 1, &byte), -2);
@@ -118,7 +119,7 @@ TEST_F(LibTest, MissingSlaveEndsAfterTheAddressWithoutStop) {
     EXPECT_EQ(tkvsim::decoderRegister(0, 0x05), 0);
 }
 
-TEST_F(LibTest, HungChannelIsGivenUpWithinTheBound) {
+TEST_F(I2c, HungChannelIsGivenUpWithinTheBound) {
     tkvsim::hangI2cChannel(1);
     const double start = seconds(CLOCK_MONOTONIC), startCpu = seconds(CLOCK_THREAD_CPUTIME_ID);
     EXPECT_EQ(tkvI2cWriteByte(1, 0x24, 0x02, 0xC0), -1);
@@ -134,7 +135,7 @@ TEST_F(LibTest, HungChannelIsGivenUpWithinTheBound) {
     EXPECT_EQ(byte, 0x33);
 }
 
-TEST_F(LibTest, UnreachableRegistersAreNoSuccess) {
+TEST_F(I2c, UnreachableRegistersAreNoSuccess) {
     uint8_t bytes[2] = {0x11, 0x22};
     tkvsim::failEveryRequest(EIO);
     EXPECT_EQ(tkvI2cRead(0, 0x50, 0, 2, bytes), -1);
@@ -150,7 +151,7 @@ TEST_F(LibTest, UnreachableRegistersAreNoSuccess) {
     EXPECT_EQ(bytes[0], 0x00);
 }
 
-TEST(I2cErrString, TextsOfTheCodes) {
+TEST_F(I2c, ErrStringTextsOfTheCodes) {
     EXPECT_STREQ(tkvI2cErrString(0), "Succeed");
     EXPECT_STREQ(tkvI2cErrString(-1), "I2c channel is not exist");
     EXPECT_STREQ(tkvI2cErrString(-2), "I2c slave device is not exist");

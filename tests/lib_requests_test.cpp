@@ -5,18 +5,11 @@
 
 using tkvsim::Kind;
 
-namespace {
+using Edid = LibTest;
+using CoreVersion = LibTest;
+using Pci = LibTest;
 
-std::vector<tkvsim::Request> ofKind(Kind kind) {
-    std::vector<tkvsim::Request> all;
-    for (size_t i = 0; i < tkvsim::traceSize(); ++i)
-        if (tkvsim::traceAt(i).kind == kind) all.push_back(tkvsim::traceAt(i));
-    return all;
-}
-
-}  // namespace
-
-TEST_F(LibTest, EdidPortAboveThreeIsRefusedWithoutARequest) {
+TEST_F(Edid, PortAboveThreeIsRefusedWithoutARequest) {
     uint32_t length = 0xAAAA, valid = 0xBBBB;
     uint8_t *data = nullptr;
     EXPECT_EQ(tkvDDCRead(3, &length, &data, &valid), 0);
@@ -43,7 +36,7 @@ TEST_F(LibTest, EdidPortAboveThreeIsRefusedWithoutARequest) {
     EXPECT_EQ(tkvsim::traceSize(), 0u);
 }
 
-TEST_F(LibTest, EdidWithoutOutputsStillAsks) {
+TEST_F(Edid, WithoutOutputsStillAsks) {
     EXPECT_EQ(tkvDDCRead(0, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(tkvDDCRead(2, nullptr, nullptr, nullptr), -1);  // no monitor there
     EXPECT_EQ(errno, ENXIO);
@@ -53,7 +46,7 @@ TEST_F(LibTest, EdidWithoutOutputsStillAsks) {
     EXPECT_EQ(r[1].region, 2u);
 }
 
-TEST_F(LibTest, EdidBytesLiveInOneRecordThatTheNextReadOverwrites) {
+TEST_F(Edid, BytesLiveInOneRecordThatTheNextReadOverwrites) {
     uint8_t *first = nullptr, *second = nullptr;
     uint32_t length = 0;
     ASSERT_EQ(tkvDDCRead(0, &length, &first, nullptr), 0);
@@ -66,7 +59,7 @@ TEST_F(LibTest, EdidBytesLiveInOneRecordThatTheNextReadOverwrites) {
     EXPECT_EQ(first[10], 0x24);   // port 1's product code
 }
 
-TEST_F(LibTest, FailedEdidHandsBackThePreviousContent) {
+TEST_F(Edid, FailedHandsBackThePreviousContent) {
     uint8_t *data = nullptr;
     uint32_t length = 0, valid = 0;
     ASSERT_EQ(tkvDDCRead(0, &length, &data, &valid), 0);
@@ -91,7 +84,7 @@ TEST_F(LibTest, FailedEdidHandsBackThePreviousContent) {
     EXPECT_EQ(valid, 1u);
 }
 
-TEST_F(LibTest, CoreVersionFillsTheGivenOutputsEvenOnFailure) {
+TEST_F(CoreVersion, FillsTheGivenOutputsEvenOnFailure) {
     tkvsim::setCoreVersion(2, -1, 0x7FFFFFFF, 9);
     int v[4] = {0, 0, 0, 0};
     ASSERT_EQ(tkvTkvcoreVer(&v[0], &v[1], &v[2], &v[3]), 0);
@@ -114,7 +107,7 @@ TEST_F(LibTest, CoreVersionFillsTheGivenOutputsEvenOnFailure) {
     for (int part : w) EXPECT_EQ(part, 0);
 }
 
-TEST_F(LibTest, PciReadSendsTheCallersValueAndStoresTheAnswer) {
+TEST_F(Pci, ReadSendsTheCallersValueAndStoresTheAnswer) {
     uint32_t value = 0x1234;
     ASSERT_EQ(tkvPciRead(0x10, &value), 0);
     auto r = ofKind(Kind::Pci);
@@ -133,7 +126,7 @@ TEST_F(LibTest, PciReadSendsTheCallersValueAndStoresTheAnswer) {
     EXPECT_EQ(r[1].value, 0u);
 }
 
-TEST_F(LibTest, PciWriteSendsOffsetAndValue) {
+TEST_F(Pci, WriteSendsOffsetAndValue) {
     ASSERT_EQ(tkvPciWrite(0x04, 0x7), 0);
     auto r = ofKind(Kind::Pci);
     ASSERT_EQ(r.size(), 1u);
@@ -142,7 +135,7 @@ TEST_F(LibTest, PciWriteSendsOffsetAndValue) {
     EXPECT_EQ(r[0].value, 0x7u);
 }
 
-TEST_F(LibTest, FailedPciReadLeavesTheCallersValue) {
+TEST_F(Pci, FailedReadLeavesTheCallersValue) {
     uint32_t value = 0xABCD;
     EXPECT_EQ(tkvPciRead(0x101, &value), -1);
     EXPECT_EQ(errno, EINVAL);

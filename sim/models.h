@@ -2,9 +2,12 @@
 #ifndef TKVSIM_MODELS_H
 #define TKVSIM_MODELS_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "device_state.h"
+#include "settings.h"
+#include "state_mapping.h"
 #include "tekvaro.h"
 
 namespace sim {
@@ -20,6 +23,9 @@ uint32_t capturePortSize(int port);
 
 // Non-memory requests: 0, or a positive errno for the request's failure.
 int ddcRequest(ddc_edid_t &record);
+// Bytes that replace a DDC port's content (at most 512), until the next reset.
+void setPortEdid(int port, const uint8_t *bytes, size_t length);
+void forgetPortEdids();
 int pciRequest(pci_op_t &record);
 void pciPowerOn(DeviceState &device);
 int coreVersionRequest(core_ver_t &record);

@@ -9,7 +9,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "device_state.h"
+#include "files.h"
 #include "models.h"
 
 namespace sim {
@@ -50,7 +50,24 @@ const char *kindName(tkvsim::Kind kind) {
     }
 }
 
-void appendToFile(const char *path, const tkvsim::Request &r) {
+// The trace file, opened at its first line; -1 when there is none.
+int traceFd = -1;
+bool traceFileOpened;
+
+int traceFile() {
+    if (traceFileOpened) return traceFd;
+    traceFileOpened = true;
+    const char *path = settings().traceFile;
+    if (!path || !*path) return -1;
+    const int fd = openRegularFile(AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT, 0600);
+    if (fd < 0)
+        fprintf(stderr, "tkvsim: ignoring TKVSIM_TRACE=%s: %s\n", path,
+                fd == kNotRegular ? "not a regular file" : strerror(errno));
+    traceFd = keepDescriptor(fd);
+    return traceFd;
+}
+
+void appendToFile(int fd, const tkvsim::Request &r) {
     char line[256];
     int n;
     switch (r.kind) {
@@ -76,11 +93,8 @@ void appendToFile(const char *path, const tkvsim::Request &r) {
                      r.result);
         break;
     }
-    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
     ssize_t written = write(fd, line, static_cast<size_t>(n));
     (void)written;
-    close(fd);
 }
 
 tkvsim::Request describe(int fd, unsigned long code, const void *record) {
@@ -127,14 +141,14 @@ uint64_t returnedValue(unsigned long code, const void *record) {
 
 void traceRecord(const tkvsim::Request &request) {
     if (traceInMemory) appendToMemory(request);
-    if (const char *path = settings().traceFile) appendToFile(path, request);
+    if (int fd = traceFile(); fd >= 0) appendToFile(fd, request);
 }
 
 int openDevice(int (*realOpen)(const char *, int, ...)) {
-    state();  // the device exists from the first open on
     tkvsim::Request r{};
     r.kind = tkvsim::Kind::Open;
-    if (int err = settings().openError) {
+    // The device exists from the first open on.
+    if (int err = deviceMapped() ? settings().openError : ENOMEM) {
         r.fd = -1;
         r.result = -1;
         r.error = err;
@@ -167,9 +181,13 @@ void forgetDevice(int fd) {
 int handleRequest(int fd, unsigned long code, void *record) {
     const Settings &s = settings();
     ++requestCount;
-    const bool traced = traceInMemory || s.traceFile;
+    if (!deviceMapped()) {
+        errno = ENOMEM;
+        return -1;
+    }
+    const bool traced = traceInMemory || traceFile() >= 0;
     if (!traced && !s.requestError && !s.failNth) {  // the plain path of a long dump
-        int err = answer(code, record);
+        int err = runGuarded<answer>(code, record);
         if (err) errno = err;
         return err ? -1 : 0;
     }
@@ -180,7 +198,7 @@ int handleRequest(int fd, unsigned long code, void *record) {
     else if (s.failNth && requestCount == s.failNth)
         err = EIO;
     else
-        err = answer(code, record);
+        err = runGuarded<answer>(code, record);
     r.result = err ? -1 : 0;
     r.error = err;
     r.returned = err ? 0 : returnedValue(code, record);
@@ -193,6 +211,9 @@ int handleRequest(int fd, unsigned long code, void *record) {
 }
 
 void resetRequests() {
+    if (traceFd >= 0) close(traceFd);
+    traceFd = -1;
+    traceFileOpened = false;
     traceInMemory = true;
     traceLength = 0;
     requestCount = 0;
@@ -204,7 +225,9 @@ void resetRequests() {
 namespace tkvsim {
 
 void reset() {
-    sim::resetDevice();
+    sim::unmapDevice();  // mapped again on first use: fresh, or TKVSIM_STATE's file
+    sim::forgetPortEdids();
+    sim::readSettings();
     sim::resetRequests();
 }
 size_t traceSize() { return sim::traceLength; }

@@ -5,6 +5,8 @@
 #include "tekvaro.h"
 #include "tkvsim.h"
 
+#pragma GCC visibility push(hidden)
+
 namespace sim {
 
 // The descriptors handed out for the node, one bit each.  Every ioctl and
@@ -24,9 +26,10 @@ int memoryAccess(mmio_rw_t &record);
 
 // The request trace (in memory for tests, and/or the TKVSIM_TRACE file).
 void traceRecord(const tkvsim::Request &request);
-void resetDevice();
 void resetRequests();
 
 }  // namespace sim
+
+#pragma GCC visibility pop
 
 #endif

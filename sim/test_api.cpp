@@ -1,18 +1,16 @@
 // The in-process test API's view into the model.
-#include <string.h>
-
 #include "device_state.h"
 #include "models.h"
 #include "tkvsim.h"
 
 namespace tkvsim {
 
-uint8_t *registerSpace() { return sim::registerSpace(); }
-uint8_t *videoMemory() { return sim::videoMemory(); }
-uint8_t crtcRegister(unsigned index) { return sim::state().crtc[index & 0xFF]; }
+uint8_t *registerSpace() { return sim::deviceMapped() ? sim::deviceData() : nullptr; }
+uint8_t *videoMemory() { return sim::deviceMapped() ? sim::deviceData() + sim::kRegisterSpaceSize : nullptr; }
+uint8_t crtcRegister(unsigned index) { return sim::deviceMapped() ? sim::state().crtc[index & 0xFF] : 0; }
 
 uint8_t decoderRegister(int port, unsigned subaddress) {
-    sim::I2cSlave *decoder = sim::decoderOfPort(port);
+    sim::I2cSlave *decoder = sim::deviceMapped() ? sim::decoderOfPort(port) : nullptr;
     return decoder ? decoder->registers[subaddress & 0xFF] : 0;
 }
 
@@ -35,13 +33,10 @@ void setCameraSize(int port, uint16_t width, uint16_t height) {
 }
 
 void setEdid(int port, const uint8_t *bytes, size_t length) {
-    if (port < 0 || port >= sim::kDdcPorts) return;
-    sim::Settings &s = sim::settings();
-    if (length > sizeof s.edid[port]) length = sizeof s.edid[port];
-    memcpy(s.edid[port], bytes, length);
-    s.edidLength[port] = static_cast<uint32_t>(length);
-    s.edidSet[port] = true;
+    if (port >= 0 && port < sim::kDdcPorts) sim::setPortEdid(port, bytes, length);
 }
+
+void keepStateInDefaultFile() { sim::useDefaultStateFile(); }
 
 void setCoreVersion(int v0, int v1, int v2, int v3) {
     int32_t *v = sim::settings().coreVersion;

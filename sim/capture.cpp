@@ -1,6 +1,8 @@
 // Zoom video capture ports: the camera size register shows the camera's
 // image size while capture is enabled and the port's decoder was programmed.
-#include "models.h"
+#include "capture.h"
+
+#include "i2c_bus.h"
 #include "settings.h"
 #include "state_mapping.h"
 

@@ -2,6 +2,8 @@
 // A port's content is, in order of precedence: nothing when its monitor was
 // removed, bytes set through the test API, the raw file named by
 // TKVSIM_EDID<port> (read at each request), or the built-in monitor.
+#include "edid.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -9,7 +11,7 @@
 
 #include "edid_monitors.h"
 #include "files.h"
-#include "models.h"
+#include "settings.h"
 
 namespace sim {
 namespace {

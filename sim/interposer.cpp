@@ -8,8 +8,8 @@
 #include <stdarg.h>
 #include <sys/types.h>
 
+#include "device_node.h"
 #include "files.h"
-#include "requests.h"
 
 namespace {
 

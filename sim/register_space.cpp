@@ -1,10 +1,12 @@
 // The memory request: plain little-endian memory, except the few registers
 // that are hardware (I2C masters, the CRTC data port, the camera size).
+#include "register_space.h"
+
 #include <errno.h>
 #include <string.h>
 
-#include "models.h"
-#include "requests.h"
+#include "capture.h"
+#include "i2c_bus.h"
 #include "state_mapping.h"
 
 namespace sim {
@@ -13,14 +15,16 @@ namespace {
 constexpr uint32_t kCrtcIndexPort = 0x103D4;
 constexpr uint32_t kCrtcDataPort = 0x103D5;
 
-enum class Hook { I2c0, I2c1, CrtcData, PortSize0, PortSize1 };
+// A register that is hardware; `index` tells the channel or port.
+enum class Hook { I2c, CrtcData, PortSize };
 struct HookRange {
     uint32_t first, length;
     Hook hook;
+    int index;
 };
 constexpr HookRange kHooks[] = {
-    {0x00, 5, Hook::I2c0},         {0x10, 5, Hook::I2c1},         {kCrtcDataPort, 1, Hook::CrtcData},
-    {0x100CC, 4, Hook::PortSize0}, {0x100DC, 4, Hook::PortSize1},
+    {0x00, 5, Hook::I2c, 0},         {0x10, 5, Hook::I2c, 1},         {kCrtcDataPort, 1, Hook::CrtcData, 0},
+    {0x100CC, 4, Hook::PortSize, 0}, {0x100DC, 4, Hook::PortSize, 1},
 };
 
 const HookRange *hookAt(uint32_t offset) {
@@ -40,11 +44,9 @@ uint8_t readRegisterByte(uint32_t offset) {
     if (!h) return static_cast<uint8_t>(loadData(offset, 1));
     uint32_t at = offset - h->first;
     switch (h->hook) {
-    case Hook::I2c0: return i2cReadRegister(0, at);
-    case Hook::I2c1: return i2cReadRegister(1, at);
+    case Hook::I2c: return i2cReadRegister(h->index, at);
     case Hook::CrtcData: return state().crtc[loadData(kCrtcIndexPort, 1)];
-    case Hook::PortSize0: return static_cast<uint8_t>(capturePortSize(0) >> (8 * at));
-    case Hook::PortSize1: return static_cast<uint8_t>(capturePortSize(1) >> (8 * at));
+    case Hook::PortSize: return static_cast<uint8_t>(capturePortSize(h->index) >> (8 * at));
     }
     return 0;
 }
@@ -55,11 +57,9 @@ int writeRegisterByte(uint32_t offset, uint8_t value) {
     if (!h) return storeData(offset, &value, 1);
     uint32_t at = offset - h->first;
     switch (h->hook) {
-    case Hook::I2c0: i2cWriteRegister(0, at, value); break;
-    case Hook::I2c1: i2cWriteRegister(1, at, value); break;
+    case Hook::I2c: i2cWriteRegister(h->index, at, value); break;
     case Hook::CrtcData: state().crtc[loadData(kCrtcIndexPort, 1)] = value; break;
-    case Hook::PortSize0:
-    case Hook::PortSize1: break;  // read-only
+    case Hook::PortSize: break;  // read-only
     }
     return 0;
 }

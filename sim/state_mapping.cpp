@@ -10,7 +10,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "models.h"
+#include "i2c_bus.h"
+#include "pci_config.h"
 #include "settings.h"
 #include "state_file.h"
 

@@ -129,6 +129,37 @@ TEST(SimFiles, AFileThatIsNotAStateFileIsNeverWritten) {
     tkvsim::reset();
 }
 
+TEST(SimFiles, AStateFileIsSharedAndSurvivesTheProcess) {
+    char path[] = "/tmp/tkvsim-state-XXXXXX";
+    int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    close(file);
+    // A child writes through its own mapping of the file; the parent reads it back.
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("TKVSIM_STATE", path, 1);
+        tkvsim::reset();
+        int fd = tkvOpen(0);
+        _exit(fd >= 0 && tkvVramWriteLong(0x1234, 0xFEEDF00D) == 0 && tkvCrtcWriteByte(7, 0x42) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0);
+    setenv("TKVSIM_STATE", path, 1);
+    tkvsim::reset();
+    ASSERT_GE(tkvOpen(0), 0);  // maps the file
+    unsetenv("TKVSIM_STATE");
+    uint32_t value = 0;
+    uint8_t crtc = 0;
+    EXPECT_EQ(tkvVramReadLong(0x1234, &value), 0);
+    EXPECT_EQ(value, 0xFEEDF00Du);
+    EXPECT_EQ(tkvCrtcReadByte(7, &crtc), 0);
+    EXPECT_EQ(crtc, 0x42);
+    tkvClose();
+    unlink(path);
+    tkvsim::reset();
+}
+
 TEST(SimFiles, ProcessesRacingOnANewStateFileInitialiseItOnce) {
     TempDir dir;
     const std::string path = dir / "state";

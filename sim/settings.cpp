@@ -2,6 +2,7 @@
 // A bad value is reported once and the default stands.
 #include "settings.h"
 
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -114,15 +115,21 @@ bool readCoreVersion(const char *text, Settings &s) {
     return true;
 }
 
-template <const char *Settings::*file>
-bool readPath(const char *text, Settings &s) {
-    s.*file = text;
-    return true;
+// The file names, copied: the program may change its environment later.
+// Slot 0 the state file, 1 the trace, then the EDID of each DDC port.
+char fileNames[2 + kDdcPorts][PATH_MAX];
+static_assert(PATH_MAX == 4096, "the complaint below names the limit");
+
+const char *&fileSetting(Settings &s, int slot) {
+    if (slot == 0) return s.stateFile;
+    if (slot == 1) return s.traceFile;
+    return s.edidFile[slot - 2];
 }
 
-template <int port>
-bool readEdidFile(const char *text, Settings &s) {
-    s.edidFile[port] = text;
+template <int slot>
+bool readFileName(const char *text, Settings &s) {
+    if (strlen(text) >= sizeof fileNames[slot]) return false;
+    fileSetting(s, slot) = strcpy(fileNames[slot], text);
     return true;
 }
 
@@ -133,10 +140,11 @@ struct Variable {
 };
 
 constexpr const char kErrnoRange[] = "not an error number from 0 to 4095";
+constexpr const char kTooLong[] = "a file name longer than 4095 bytes";
 
 constexpr Variable kVariables[] = {
-    {"TKVSIM_STATE", readPath<&Settings::stateFile>, ""},
-    {"TKVSIM_TRACE", readPath<&Settings::traceFile>, ""},
+    {"TKVSIM_STATE", readFileName<0>, kTooLong},
+    {"TKVSIM_TRACE", readFileName<1>, kTooLong},
     {"TKVSIM_FAIL_OPEN", readInteger<&Settings::openError, kMaxErrno>, kErrnoRange},
     {"TKVSIM_FAIL_REQUESTS", readInteger<&Settings::requestError, kMaxErrno>, kErrnoRange},
     {"TKVSIM_FAIL_NTH", readInteger<&Settings::failNth, 0xFFFFFFFF>, "not a count from 0 to 4294967295"},
@@ -144,10 +152,10 @@ constexpr Variable kVariables[] = {
     {"TKVSIM_I2C_ABSENT", readAbsentSlaves,
      "not CH:ADDR[,CH:ADDR...] with channel 0 or 1, hex address 0-7f, at most 8 devices"},
     {"TKVSIM_NO_MONITOR", readRemovedMonitors, "not a list of DDC port digits 0-3"},
-    {"TKVSIM_EDID0", readEdidFile<0>, ""},
-    {"TKVSIM_EDID1", readEdidFile<1>, ""},
-    {"TKVSIM_EDID2", readEdidFile<2>, ""},
-    {"TKVSIM_EDID3", readEdidFile<3>, ""},
+    {"TKVSIM_EDID0", readFileName<2>, kTooLong},
+    {"TKVSIM_EDID1", readFileName<3>, kTooLong},
+    {"TKVSIM_EDID2", readFileName<4>, kTooLong},
+    {"TKVSIM_EDID3", readFileName<5>, kTooLong},
     {"TKVSIM_CAMERA", readCamera, "not WIDTHxHEIGHT with each from 1 to 65535"},
     {"TKVSIM_CORE_VERSION", readCoreVersion, "not A.B.C.D with each from 0 to 2147483647"},
 };

@@ -23,10 +23,6 @@ namespace {
 char shownPath[PATH_MAX];
 constexpr int kNotOurs = -1;  // prepare(): the file holds something else
 
-void keepInMemory(const char *why) {
-    fprintf(stderr, "tkvsim: %s: %s; keeping the state in memory\n", shownPath, why);
-}
-
 bool carriesOurHeader(int fd) {
     StateLayout layout;
     return pread(fd, &layout, sizeof layout, 0) == static_cast<ssize_t>(sizeof layout) &&
@@ -69,7 +65,7 @@ int openIn(int directory, const char *name) {
     }
     if (result == 0) return keepDescriptor(fd);
     if (fd >= 0) close(fd);
-    keepInMemory(result == kNotOurs ? "not a simulator state file" : strerror(result));
+    reportStateInMemory(result == kNotOurs ? "not a simulator state file" : strerror(result));
     return -1;
 }
 
@@ -90,14 +86,14 @@ int openDefault() {
         snprintf(shownPath, sizeof shownPath, "%s/tkvsim-%u", tmp && tmp[0] == '/' ? tmp : "/tmp",
                  static_cast<unsigned>(geteuid()));
         if (mkdir(shownPath, 0700) != 0 && errno != EEXIST) {
-            keepInMemory(strerror(errno));
+            reportStateInMemory(strerror(errno));
             return -1;
         }
     }
     const int directory = openNoFollow(AT_FDCWD, shownPath, O_RDONLY | O_DIRECTORY);
     const bool planted = directory < 0 ? errno == ENOTDIR || errno == ELOOP : !isPrivate(directory);
     if (directory < 0 || planted) {
-        keepInMemory(planted ? "not a private directory" : strerror(errno));
+        reportStateInMemory(planted ? "not a private directory" : strerror(errno));
         if (directory >= 0) close(directory);
         return -1;
     }
@@ -118,5 +114,9 @@ int openStateFile(const char *path) {
 }
 
 const char *stateFileName() { return shownPath; }
+
+void reportStateInMemory(const char *why) {
+    fprintf(stderr, "tkvsim: %s: %s; keeping the state in memory\n", shownPath, why);
+}
 
 }  // namespace sim

@@ -13,6 +13,8 @@ int openStateFile(const char *path);
 
 // The path of the state file last opened, for messages.
 const char *stateFileName();
+// Says on stderr that the state file cannot be used, and why.
+void reportStateInMemory(const char *why);
 
 }  // namespace sim
 

@@ -63,10 +63,7 @@ void catchBusErrors() {
 
 uint8_t *mapFile(int fd) {
     void *p = mmap(nullptr, kMappingSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (p == MAP_FAILED) {
-        fprintf(stderr, "tkvsim: %s: %s; keeping the state in memory\n", stateFileName(), strerror(errno));
-        return nullptr;
-    }
+    if (p == MAP_FAILED) return nullptr;
     catchBusErrors();
     return static_cast<uint8_t *>(p);
 }
@@ -86,11 +83,14 @@ bool mapDevice() {
     if (path ? *path != '\0' : defaultFileWanted) {
         stateFd = openStateFile(path);
         if (stateFd >= 0 && !(mapping = mapFile(stateFd))) {
+            const int err = errno;
             close(stateFd);
             stateFd = -1;
+            // Said only when memory can take the state instead.
+            if ((mapping = mapAnonymous())) reportStateInMemory(strerror(err));
         }
     }
-    mappedFromFile = mapping != nullptr;
+    mappedFromFile = stateFd >= 0;
     if (!mapping) mapping = mapAnonymous();
     if (!mapping) errno = ENOMEM;
     return mapping != nullptr;

@@ -130,25 +130,21 @@ TEST(SimFiles, AFileThatIsNotAStateFileIsNeverWritten) {
 }
 
 TEST(SimFiles, AStateFileIsSharedAndSurvivesTheProcess) {
-    char path[] = "/tmp/tkvsim-state-XXXXXX";
-    int file = mkstemp(path);
-    ASSERT_GE(file, 0);
-    close(file);
+    TempDir dir;
+    const std::string path = dir / "state";
+    close(creat(path.c_str(), 0600));  // an empty file is taken over
     // A child writes through its own mapping of the file; the parent reads it back.
-    pid_t child = fork();
-    if (child == 0) {
-        setenv("TKVSIM_STATE", path, 1);
+    setenv("TKVSIM_STATE", path.c_str(), 1);
+    const auto writeThenExit = [] {
         tkvsim::reset();
-        int fd = tkvOpen(0);
-        _exit(fd >= 0 && tkvVramWriteLong(0x1234, 0xFEEDF00D) == 0 && tkvCrtcWriteByte(7, 0x42) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_EQ(status, 0);
-    setenv("TKVSIM_STATE", path, 1);
+        const bool done =
+            tkvOpen(0) >= 0 && tkvVramWriteLong(0x1234, 0xFEEDF00D) == 0 && tkvCrtcWriteByte(7, 0x42) == 0;
+        return done ? 0 : 1;
+    };
+    EXPECT_EQ(inChild(writeThenExit), 0);
     tkvsim::reset();
-    ASSERT_GE(tkvOpen(0), 0);  // maps the file
     unsetenv("TKVSIM_STATE");
+    ASSERT_GE(tkvOpen(0), 0);  // maps the file
     uint32_t value = 0;
     uint8_t crtc = 0;
     EXPECT_EQ(tkvVramReadLong(0x1234, &value), 0);
@@ -156,7 +152,6 @@ TEST(SimFiles, AStateFileIsSharedAndSurvivesTheProcess) {
     EXPECT_EQ(tkvCrtcReadByte(7, &crtc), 0);
     EXPECT_EQ(crtc, 0x42);
     tkvClose();
-    unlink(path);
     tkvsim::reset();
 }
 
@@ -235,8 +230,8 @@ TEST(SimFiles, AStateFileThatShrinksFailsRequestsWithEio) {
     ASSERT_GE(opened.fd, 0);
     ASSERT_EQ(write8(opened.fd, REGION_REG, 0x100, 0x1234), 0);
     ASSERT_EQ(write8(opened.fd, REGION_VRAM, 0x100000, 0x5678), 0);
-    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(sim::kHeaderSize + 4096)),
-              0);  // register page 0 stays
+    // The file loses everything after register space's first page.
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(sim::kHeaderSize + 4096)), 0);
     std::string errors = stderrOf([&] {
         read8(opened.fd, REGION_VRAM, 0x100000, EIO);
         EXPECT_EQ(write8(opened.fd, REGION_VRAM, 0x100000, 1), EIO);

@@ -120,16 +120,16 @@ bool readCoreVersion(const char *text, Settings &s) {
 char fileNames[2 + kDdcPorts][PATH_MAX];
 static_assert(PATH_MAX == 4096, "the complaint below names the limit");
 
-const char *&fileSetting(Settings &s, int slot) {
-    if (slot == 0) return s.stateFile;
-    if (slot == 1) return s.traceFile;
-    return s.edidFile[slot - 2];
-}
-
 template <int slot>
 bool readFileName(const char *text, Settings &s) {
     if (strlen(text) >= sizeof fileNames[slot]) return false;
-    fileSetting(s, slot) = strcpy(fileNames[slot], text);
+    const char *name = strcpy(fileNames[slot], text);
+    if constexpr (slot == 0)
+        s.stateFile = name;
+    else if constexpr (slot == 1)
+        s.traceFile = name;
+    else
+        s.edidFile[slot - 2] = name;
     return true;
 }
 

@@ -85,7 +85,8 @@ __attribute__((noinline)) int writeOrHookedAccess(mmio_rw_t &record, size_t base
 
 int memoryAccess(mmio_rw_t &record) {
     const uint32_t size = record.size;
-    if (size != 1 && size != 2 && size != 4 && size != 8) return EINVAL;
+    constexpr uint32_t kWidths = 1u << 1 | 1u << 2 | 1u << 4 | 1u << 8;  // one bit per access width
+    if (size > 8 || !(kWidths >> size & 1)) return EINVAL;
     if (record.direction != DIR_READ && record.direction != DIR_WRITE) return EINVAL;
     size_t limit;
     size_t base;  // of the region in the device data

@@ -1,9 +1,10 @@
 // Zoom video capture ports: the camera size register shows the camera's
 // image size while capture is enabled and the port's decoder was programmed.
-#include <string.h>
+#include "capture.h"
 
-#include "device_state.h"
-#include "models.h"
+#include "i2c_bus.h"
+#include "settings.h"
+#include "state_mapping.h"
 
 namespace sim {
 namespace {
@@ -14,8 +15,7 @@ constexpr uint32_t kCaptureEnable = 1u << 0;
 }  // namespace
 
 uint32_t capturePortSize(int port) {
-    uint32_t control;
-    memcpy(&control, registerSpace() + kPortControl[port], sizeof control);
+    const uint64_t control = loadData(kPortControl[port], 4);
     const I2cSlave *decoder = decoderOfPort(port);
     if (!(control & kCaptureEnable) || !decoder || !decoder->programmed) return 0;
     const Settings &s = settings();

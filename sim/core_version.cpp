@@ -1,6 +1,7 @@
 // The driver core's version request.
-#include "device_state.h"
-#include "models.h"
+#include "core_version.h"
+
+#include "settings.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 // The simulated controller's whole state, in one block that lives either in
 // anonymous memory or in a shared sparse file (TKVSIM_STATE), so that separate
-// processes see each other's writes.  Memory is reserved lazily.
+// processes see each other's writes.
 #ifndef TKVSIM_DEVICE_STATE_H
 #define TKVSIM_DEVICE_STATE_H
 
@@ -40,64 +40,33 @@ struct I2cSlave {
 };
 constexpr int kI2cSlaveCount = 3;
 
-struct DeviceState {
+// The pages of register space and video memory, one bit each: set once the
+// page holds data.  A clear page reads as 0 without being touched, so that
+// reading never takes storage.
+constexpr size_t kPage = 4096;
+constexpr size_t kDataSize = kRegisterSpaceSize + kVideoMemorySize;
+constexpr size_t kDataPages = kDataSize / kPage;
+
+// What a state file must begin with to be the simulator's.
+struct StateLayout {
     uint32_t magic;
-    uint32_t layoutSize;
+    uint32_t version;
+    uint64_t headerSize, registerSpaceSize, videoMemorySize;
+};
+
+struct DeviceState {
+    StateLayout layout;
     uint8_t crtc[256];
     I2cMaster i2c[kI2cChannels];
     I2cSlave slaves[kI2cSlaveCount];
     uint8_t pciConfig[256];
+    uint64_t writtenPages[kDataPages / 64];
 };
 
 // The mapping: the state block, then register space, then video memory.
-constexpr size_t kPage = 4096;
 constexpr size_t kHeaderSize = (sizeof(DeviceState) + kPage - 1) / kPage * kPage;
-constexpr size_t kMappingSize = kHeaderSize + kRegisterSpaceSize + kVideoMemorySize;
-
-// The mapped device, created on first use.  Inline: every request of a long
-// dump passes here.
-extern uint8_t *mapping;
-void mapDevice();
-inline DeviceState &state() {
-    if (!mapping) mapDevice();
-    return *reinterpret_cast<DeviceState *>(mapping);
-}
-inline uint8_t *registerSpace() { return reinterpret_cast<uint8_t *>(&state()) + kHeaderSize; }
-inline uint8_t *videoMemory() { return registerSpace() + kRegisterSpaceSize; }
-
-// Puts every model into its power-on state.
-void powerOn(DeviceState &device);
-
-struct AbsentSlave {
-    int channel, address;
-};
-
-// Run-time settings from the TKVSIM_* variables and the test API: the
-// surroundings of the device, not part of its shared state.
-struct Settings {
-    int openError;          // errno of a failing open, 0 when opens succeed
-    int requestError;       // errno of failing requests, 0 when they succeed
-    unsigned long failNth;  // the n-th request fails (1-based), 0: none
-    int hungChannel;        // I2C channel that never finishes a transfer, -1: none
-    AbsentSlave absent[8];
-    int absentCount;
-    bool monitorRemoved[kDdcPorts];
-    uint16_t cameraWidth[kCapturePorts], cameraHeight[kCapturePorts];
-    int32_t coreVersion[4];
-    const char *traceFile;
-    const char *edidFile[kDdcPorts];
-    // EDID bytes set through the test API replace a port's content.
-    uint8_t edid[kDdcPorts][512];
-    uint32_t edidLength[kDdcPorts];
-    bool edidSet[kDdcPorts];
-};
-extern Settings current;
-extern bool settingsRead;
-void readSettings();
-inline Settings &settings() {
-    if (!settingsRead) readSettings();
-    return current;
-}
+constexpr size_t kMappingSize = kHeaderSize + kDataSize;
+constexpr StateLayout kStateLayout = {0x544b5653, 2, kHeaderSize, kRegisterSpaceSize, kVideoMemorySize};
 
 }  // namespace sim
 

@@ -2,14 +2,16 @@
 // A port's content is, in order of precedence: nothing when its monitor was
 // removed, bytes set through the test API, the raw file named by
 // TKVSIM_EDID<port> (read at each request), or the built-in monitor.
+#include "edid.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
 #include <unistd.h>
 
-#include "device_state.h"
 #include "edid_monitors.h"
-#include "models.h"
+#include "files.h"
+#include "settings.h"
 
 namespace sim {
 namespace {
@@ -26,9 +28,18 @@ bool edidIsValid(const uint8_t *edid, uint32_t length) {
     return true;
 }
 
-// The file's first 512 bytes; -1 when it cannot be read (no monitor answers).
+// Content set through the test API.
+struct PortEdid {
+    bool set;
+    uint32_t length;
+    uint8_t bytes[kEdidMaxSize];
+};
+PortEdid portEdids[kDdcPorts];
+
+// The first 512 bytes of a regular file; -1 when it cannot be read (no
+// monitor answers).
 int readEdidFile(const char *path, uint8_t (&edid)[kEdidMaxSize]) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = openRegularFile(AT_FDCWD, path, O_RDONLY, 0);
     if (fd < 0) return -1;
     size_t total = 0;
     while (total < sizeof edid) {
@@ -50,9 +61,9 @@ int readEdidFile(const char *path, uint8_t (&edid)[kEdidMaxSize]) {
 int portContent(int port, uint8_t (&edid)[kEdidMaxSize]) {
     const Settings &s = settings();
     if (s.monitorRemoved[port]) return -1;
-    if (s.edidSet[port]) {
-        memcpy(edid, s.edid[port], s.edidLength[port]);
-        return static_cast<int>(s.edidLength[port]);
+    if (const PortEdid &set = portEdids[port]; set.set) {
+        memcpy(edid, set.bytes, set.length);
+        return static_cast<int>(set.length);
     }
     if (const char *path = s.edidFile[port]; path && *path) return readEdidFile(path, edid);
     uint32_t length = builtinEdid(port, edid);
@@ -74,5 +85,15 @@ int ddcRequest(ddc_edid_t &record) {
     record.valid = edidIsValid(edid, record.length) ? 1 : 0;
     return 0;
 }
+
+void setPortEdid(int port, const uint8_t *bytes, size_t length) {
+    PortEdid &edid = portEdids[port];
+    if (length > sizeof edid.bytes) length = sizeof edid.bytes;
+    memcpy(edid.bytes, bytes, length);
+    edid.length = static_cast<uint32_t>(length);
+    edid.set = true;
+}
+
+void forgetPortEdids() { memset(portEdids, 0, sizeof portEdids); }
 
 }  // namespace sim

@@ -5,8 +5,10 @@
 // registers), 3 transmit (write) / receive (read), 4 command (write) /
 // status (read).  A command takes effect at once on the bus; its "transfer in
 // progress" bit then stays set for a few status reads, so that callers must poll.
-#include "device_state.h"
-#include "models.h"
+#include "i2c_bus.h"
+
+#include "settings.h"
+#include "state_mapping.h"
 
 namespace sim {
 namespace {

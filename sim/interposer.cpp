@@ -6,14 +6,13 @@
 // below are not disturbed by fortified inline wrappers.
 #include <dlfcn.h>
 #include <stdarg.h>
-#include <string.h>
 #include <sys/types.h>
 
-#include "requests.h"
+#include "device_node.h"
+#include "files.h"
 
 namespace {
 
-constexpr const char kNode[] = "/dev/tkvrw";
 constexpr int kOpenCreate = 0100;        // O_CREAT
 constexpr int kOpenTmpFile = 020000000;  // __O_TMPFILE
 
@@ -29,8 +28,6 @@ OpenFn realOpen() {
     static OpenFn fn = next<OpenFn>("open");
     return fn;
 }
-
-bool isNode(const char *path) { return path && strcmp(path, kNode) == 0; }
 
 bool takesMode(int flags) { return (flags & kOpenCreate) || (flags & kOpenTmpFile) == kOpenTmpFile; }
 
@@ -49,12 +46,12 @@ bool takesMode(int flags) { return (flags & kOpenCreate) || (flags & kOpenTmpFil
         va_end(ap);                \
     }
 
-#define TKVSIM_OPEN(name)                                      \
-    TKVSIM_EXPORT int name(const char *path, int flags, ...) { \
-        TKVSIM_MODE_ARGUMENT                                   \
-        if (isNode(path)) return sim::openDevice(realOpen());  \
-        static OpenFn real = next<OpenFn>(#name);              \
-        return real(path, flags, mode);                        \
+#define TKVSIM_OPEN(name)                                                \
+    TKVSIM_EXPORT int name(const char *path, int flags, ...) {           \
+        TKVSIM_MODE_ARGUMENT                                             \
+        if (sim::isDeviceNode(path)) return sim::openDevice(realOpen()); \
+        static OpenFn real = next<OpenFn>(#name);                        \
+        return real(path, flags, mode);                                  \
     }
 TKVSIM_OPEN(open)
 TKVSIM_OPEN(open64)
@@ -63,7 +60,7 @@ TKVSIM_OPEN(open64)
 #define TKVSIM_OPENAT(name)                                               \
     TKVSIM_EXPORT int name(int dirfd, const char *path, int flags, ...) { \
         TKVSIM_MODE_ARGUMENT                                              \
-        if (isNode(path)) return sim::openDevice(realOpen());             \
+        if (sim::isDeviceNode(path)) return sim::openDevice(realOpen());  \
         static OpenAtFn real = next<OpenAtFn>(#name);                     \
         return real(dirfd, path, flags, mode);                            \
     }
@@ -74,13 +71,13 @@ TKVSIM_OPENAT(openat64)
 
 // The fortified entry points that _FORTIFY_SOURCE builds call.
 TKVSIM_EXPORT int __open_2(const char *path, int flags) {
-    if (isNode(path)) return sim::openDevice(realOpen());
+    if (sim::isDeviceNode(path)) return sim::openDevice(realOpen());
     static auto real = next<int (*)(const char *, int)>("__open_2");
     return real(path, flags);
 }
 
 TKVSIM_EXPORT int __open64_2(const char *path, int flags) {
-    if (isNode(path)) return sim::openDevice(realOpen());
+    if (sim::isDeviceNode(path)) return sim::openDevice(realOpen());
     static auto real = next<int (*)(const char *, int)>("__open64_2");
     return real(path, flags);
 }

@@ -4,11 +4,12 @@
 // line are writable; BAR0 (video memory) and BAR1 (register space) answer the
 // sizing protocol; the other BARs, the expansion ROM and everything past the
 // header are not implemented and read as 0.  There is no capability list.
+#include "pci_config.h"
+
 #include <errno.h>
 #include <string.h>
 
-#include "device_state.h"
-#include "models.h"
+#include "state_mapping.h"
 
 namespace sim {
 namespace {

@@ -1,11 +1,13 @@
 // The memory request: plain little-endian memory, except the few registers
 // that are hardware (I2C masters, the CRTC data port, the camera size).
+#include "register_space.h"
+
 #include <errno.h>
 #include <string.h>
 
-#include "device_state.h"
-#include "models.h"
-#include "requests.h"
+#include "capture.h"
+#include "i2c_bus.h"
+#include "state_mapping.h"
 
 namespace sim {
 namespace {
@@ -13,22 +15,17 @@ namespace {
 constexpr uint32_t kCrtcIndexPort = 0x103D4;
 constexpr uint32_t kCrtcDataPort = 0x103D5;
 
-enum class Hook { I2c0, I2c1, CrtcData, PortSize0, PortSize1 };
+// A register that is hardware; `index` tells the channel or port.
+enum class Hook { I2c, CrtcData, PortSize };
 struct HookRange {
     uint32_t first, length;
     Hook hook;
+    int index;
 };
 constexpr HookRange kHooks[] = {
-    {0x00, 5, Hook::I2c0},         {0x10, 5, Hook::I2c1},         {kCrtcDataPort, 1, Hook::CrtcData},
-    {0x100CC, 4, Hook::PortSize0}, {0x100DC, 4, Hook::PortSize1},
+    {0x00, 5, Hook::I2c, 0},         {0x10, 5, Hook::I2c, 1},         {kCrtcDataPort, 1, Hook::CrtcData, 0},
+    {0x100CC, 4, Hook::PortSize, 0}, {0x100DC, 4, Hook::PortSize, 1},
 };
-
-template <typename T>
-T load(const uint8_t *at) {
-    T value;
-    memcpy(&value, at, sizeof value);  // little-endian host
-    return value;
-}
 
 const HookRange *hookAt(uint32_t offset) {
     for (const auto &h : kHooks)
@@ -42,82 +39,71 @@ bool touchesHook(uint32_t offset, uint32_t size) {
     return false;
 }
 
-uint8_t readRegisterByte(const uint8_t *space, uint32_t offset) {
+uint8_t readRegisterByte(uint32_t offset) {
     const HookRange *h = hookAt(offset);
-    if (!h) return space[offset];
+    if (!h) return static_cast<uint8_t>(loadData(offset, 1));
     uint32_t at = offset - h->first;
     switch (h->hook) {
-    case Hook::I2c0: return i2cReadRegister(0, at);
-    case Hook::I2c1: return i2cReadRegister(1, at);
-    case Hook::CrtcData: return state().crtc[space[kCrtcIndexPort]];
-    case Hook::PortSize0: return static_cast<uint8_t>(capturePortSize(0) >> (8 * at));
-    case Hook::PortSize1: return static_cast<uint8_t>(capturePortSize(1) >> (8 * at));
+    case Hook::I2c: return i2cReadRegister(h->index, at);
+    case Hook::CrtcData: return state().crtc[loadData(kCrtcIndexPort, 1)];
+    case Hook::PortSize: return static_cast<uint8_t>(capturePortSize(h->index) >> (8 * at));
     }
     return 0;
 }
 
-void writeRegisterByte(uint8_t *space, uint32_t offset, uint8_t value) {
+// 0, or the errno of a byte that found no storage.
+int writeRegisterByte(uint32_t offset, uint8_t value) {
     const HookRange *h = hookAt(offset);
-    if (!h) {
-        space[offset] = value;
-        return;
-    }
+    if (!h) return storeData(offset, &value, 1);
     uint32_t at = offset - h->first;
     switch (h->hook) {
-    case Hook::I2c0: i2cWriteRegister(0, at, value); break;
-    case Hook::I2c1: i2cWriteRegister(1, at, value); break;
-    case Hook::CrtcData: state().crtc[space[kCrtcIndexPort]] = value; break;
-    case Hook::PortSize0:
-    case Hook::PortSize1: break;  // read-only
+    case Hook::I2c: i2cWriteRegister(h->index, at, value); break;
+    case Hook::CrtcData: state().crtc[loadData(kCrtcIndexPort, 1)] = value; break;
+    case Hook::PortSize: break;  // read-only
     }
+    return 0;
 }
 
-// One load of the access's own width: assembling a narrow copy into a wide
-// variable would stall the following wide read on every byte of a dump.
-uint64_t loadLittleEndian(const uint8_t *at, uint32_t size) {
-    switch (size) {
-    case 1: return *at;
-    case 2: return load<uint16_t>(at);
-    case 4: return load<uint32_t>(at);
-    default: return load<uint64_t>(at);
+// Writes, and reads that touch a hardware register, byte by byte where hooked.
+// Kept out of line, so that the plain read needs no stack frame.
+__attribute__((noinline)) int writeOrHookedAccess(mmio_rw_t &record, size_t base, bool hooked) {
+    const uint32_t size = record.size;
+    if (record.direction == DIR_READ) {
+        uint64_t value = 0;
+        for (uint32_t i = 0; i < size; ++i) value |= uint64_t{readRegisterByte(record.offset + i)} << (8 * i);
+        record.value = value;
+        return 0;
     }
+    if (!hooked) return storeData(base + record.offset, &record.value, size);  // little-endian host
+    for (uint32_t i = 0; i < size; ++i)
+        if (int err = writeRegisterByte(record.offset + i, static_cast<uint8_t>(record.value >> (8 * i))))
+            return err;
+    return 0;
 }
 
 }  // namespace
 
 int memoryAccess(mmio_rw_t &record) {
     const uint32_t size = record.size;
-    if (size != 1 && size != 2 && size != 4 && size != 8) return EINVAL;
+    constexpr uint32_t kWidths = 1u << 1 | 1u << 2 | 1u << 4 | 1u << 8;  // one bit per access width
+    if (size > 8 || !(kWidths >> size & 1)) return EINVAL;
     if (record.direction != DIR_READ && record.direction != DIR_WRITE) return EINVAL;
     size_t limit;
-    uint8_t *space;
+    size_t base;  // of the region in the device data
     if (record.region == REGION_REG) {
         limit = kRegisterSpaceSize;
-        space = registerSpace();
+        base = 0;
     } else if (record.region == REGION_VRAM) {
         limit = kVideoMemorySize;
-        space = videoMemory();
+        base = kRegisterSpaceSize;
     } else {
         return EINVAL;
     }
     if (record.offset >= limit || limit - record.offset < size) return EINVAL;
 
     const bool hooked = record.region == REGION_REG && touchesHook(record.offset, size);
-    if (record.direction == DIR_READ) {
-        uint64_t value = 0;
-        if (hooked) {
-            for (uint32_t i = 0; i < size; ++i)
-                value |= uint64_t{readRegisterByte(space, record.offset + i)} << (8 * i);
-        } else {
-            value = loadLittleEndian(space + record.offset, size);
-        }
-        record.value = value;
-    } else if (hooked) {
-        for (uint32_t i = 0; i < size; ++i)
-            writeRegisterByte(space, record.offset + i, static_cast<uint8_t>(record.value >> (8 * i)));
-    } else {
-        memcpy(space + record.offset, &record.value, size);
-    }
+    if (record.direction == DIR_WRITE || hooked) return writeOrHookedAccess(record, base, hooked);
+    record.value = loadData(base + record.offset, size);  // the plain read of a dump
     return 0;
 }
 

@@ -1,31 +1,49 @@
-// The in-process test API's view into the model.
-#include <string.h>
-
-#include "device_state.h"
-#include "models.h"
+// The in-process control of the simulator (tkvsim.h), for tests and for
+// programs built with it.
 #include "tkvsim.h"
+
+#include "device_node.h"
+#include "edid.h"
+#include "i2c_bus.h"
+#include "settings.h"
+#include "state_mapping.h"
+#include "trace.h"
 
 namespace tkvsim {
 
-uint8_t *registerSpace() { return sim::registerSpace(); }
-uint8_t *videoMemory() { return sim::videoMemory(); }
-uint8_t crtcRegister(unsigned index) { return sim::state().crtc[index & 0xFF]; }
-
-uint8_t decoderRegister(int port, unsigned subaddress) {
-    sim::I2cSlave *decoder = sim::decoderOfPort(port);
-    return decoder ? decoder->registers[subaddress & 0xFF] : 0;
+void reset() {
+    sim::unmapDevice();  // mapped again on first use: fresh, or TKVSIM_STATE's file
+    sim::forgetPortEdids();
+    sim::readSettings();
+    sim::resetTrace();
+    sim::resetRequestCount();
 }
 
+size_t traceSize() { return sim::traceLength(); }
+const Request &traceAt(size_t index) { return sim::traceEntry(index); }
+void clearTrace() { sim::clearTrace(); }
+
+void failOpen(int err) { sim::settings().openError = err; }
+void failEveryRequest(int err) { sim::settings().requestError = err; }
+void failNthRequest(unsigned n) { sim::settings().failNth = n ? sim::requestsSoFar() + n : 0; }
 void hangI2cChannel(int channel) { sim::settings().hungChannel = channel; }
 
 void removeI2cSlave(int channel, int address) {
     sim::Settings &s = sim::settings();
-    if (s.absentCount < static_cast<int>(sizeof s.absent / sizeof s.absent[0]))
-        s.absent[s.absentCount++] = {channel, address};
+    if (s.absentCount < sim::kMaxAbsentSlaves) s.absent[s.absentCount++] = {channel, address};
 }
 
 void removeMonitor(int port) {
     if (port >= 0 && port < sim::kDdcPorts) sim::settings().monitorRemoved[port] = true;
+}
+
+uint8_t *registerSpace() { return sim::deviceMapped() ? sim::deviceData() : nullptr; }
+uint8_t *videoMemory() { return sim::deviceMapped() ? sim::deviceData() + sim::kRegisterSpaceSize : nullptr; }
+uint8_t crtcRegister(unsigned index) { return sim::deviceMapped() ? sim::state().crtc[index & 0xFF] : 0; }
+
+uint8_t decoderRegister(int port, unsigned subaddress) {
+    sim::I2cSlave *decoder = sim::deviceMapped() ? sim::decoderOfPort(port) : nullptr;
+    return decoder ? decoder->registers[subaddress & 0xFF] : 0;
 }
 
 void setCameraSize(int port, uint16_t width, uint16_t height) {
@@ -35,12 +53,7 @@ void setCameraSize(int port, uint16_t width, uint16_t height) {
 }
 
 void setEdid(int port, const uint8_t *bytes, size_t length) {
-    if (port < 0 || port >= sim::kDdcPorts) return;
-    sim::Settings &s = sim::settings();
-    if (length > sizeof s.edid[port]) length = sizeof s.edid[port];
-    memcpy(s.edid[port], bytes, length);
-    s.edidLength[port] = static_cast<uint32_t>(length);
-    s.edidSet[port] = true;
+    if (port >= 0 && port < sim::kDdcPorts) sim::setPortEdid(port, bytes, length);
 }
 
 void setCoreVersion(int v0, int v1, int v2, int v3) {
@@ -50,5 +63,7 @@ void setCoreVersion(int v0, int v1, int v2, int v3) {
     v[2] = v2;
     v[3] = v3;
 }
+
+void keepStateInDefaultFile() { sim::useDefaultStateFile(); }
 
 }  // namespace tkvsim

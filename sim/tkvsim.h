@@ -45,6 +45,7 @@ TKVSIM_API void removeI2cSlave(int channel, int address);
 TKVSIM_API void removeMonitor(int port);
 
 // The model, seen directly (bypassing the request path).
+// Bytes written directly are seen by requests only on a device kept in memory.
 TKVSIM_API uint8_t *registerSpace();  // 16 MiB
 TKVSIM_API uint8_t *videoMemory();    // 256 MiB
 TKVSIM_API uint8_t crtcRegister(unsigned index);
@@ -52,6 +53,10 @@ TKVSIM_API uint8_t decoderRegister(int port, unsigned subaddress);
 TKVSIM_API void setCameraSize(int port, uint16_t width, uint16_t height);
 TKVSIM_API void setEdid(int port, const uint8_t *bytes, size_t length);
 TKVSIM_API void setCoreVersion(int v0, int v1, int v2, int v3);
+
+// For a program built with the simulator (tkvcon-sim): without TKVSIM_STATE,
+// keep the device state in the user's default state file.
+TKVSIM_API void keepStateInDefaultFile();
 
 }  // namespace tkvsim
 

@@ -1,11 +1,10 @@
 // The simulated controller as a driver: lazily reserved memory, requests it
-// refuses whatever the record holds, the trace file and the shared state.
+// refuses whatever the record holds, and the trace file.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -29,9 +28,11 @@ int rawRequest(int fd, uint32_t region, uint32_t direction, uint32_t size, uint3
     return ioctl(fd, IOCTL_MMIO_RW, &record);
 }
 
+using SimDevice = LibTest;
+
 }  // namespace
 
-TEST_F(LibTest, MemoryIsReservedOnlyWhereItIsTouched) {
+TEST_F(SimDevice, MemoryIsReservedOnlyWhereItIsTouched) {
     const long before = residentKiB();
     ASSERT_EQ(tkvVramWriteByte(0xFFFFFFF, 0x5A), 0);
     ASSERT_EQ(tkvRegWriteByte(0xFFFFFF, 0xA5), 0);
@@ -41,7 +42,7 @@ TEST_F(LibTest, MemoryIsReservedOnlyWhereItIsTouched) {
     EXPECT_LT(residentKiB() - before, 4 * 1024);  // a few pages, not 272 MiB
 }
 
-TEST_F(LibTest, RecordsTheDriverDoesNotServeAreRefused) {
+TEST_F(SimDevice, RecordsTheDriverDoesNotServeAreRefused) {
     EXPECT_EQ(rawRequest(fd, 1, DIR_READ, 4, 0), -1);  // region 1 is never served
     EXPECT_EQ(errno, EINVAL);
     EXPECT_EQ(rawRequest(fd, 7, DIR_READ, 4, 0), -1);
@@ -87,36 +88,5 @@ TEST(SimTrace, OneLinePerRequestWithEveryField) {
              "close fd=%d code=0x00000000 result=0\n",
              fd, fd, fd, fd);
     EXPECT_EQ(all.str(), expected);
-    tkvsim::reset();
-}
-
-TEST(SimState, AStateFileIsSharedAndSurvivesTheProcess) {
-    char path[] = "/tmp/tkvsim-state-XXXXXX";
-    int file = mkstemp(path);
-    ASSERT_GE(file, 0);
-    close(file);
-    // A child writes through its own mapping of the file; the parent reads it back.
-    pid_t child = fork();
-    if (child == 0) {
-        setenv("TKVSIM_STATE", path, 1);
-        tkvsim::reset();
-        int fd = tkvOpen(0);
-        _exit(fd >= 0 && tkvVramWriteLong(0x1234, 0xFEEDF00D) == 0 && tkvCrtcWriteByte(7, 0x42) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_EQ(status, 0);
-    setenv("TKVSIM_STATE", path, 1);
-    tkvsim::reset();
-    ASSERT_GE(tkvOpen(0), 0);  // maps the file
-    unsetenv("TKVSIM_STATE");
-    uint32_t value = 0;
-    uint8_t crtc = 0;
-    EXPECT_EQ(tkvVramReadLong(0x1234, &value), 0);
-    EXPECT_EQ(value, 0xFEEDF00Du);
-    EXPECT_EQ(tkvCrtcReadByte(7, &crtc), 0);
-    EXPECT_EQ(crtc, 0x42);
-    tkvClose();
-    unlink(path);
     tkvsim::reset();
 }

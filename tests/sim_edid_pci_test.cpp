@@ -13,7 +13,7 @@
 
 namespace {
 
-class SimTest : public LibTest {
+class SimRequests : public LibTest {
 protected:
     // 0, or the errno the driver answered with.
     template <typename Record>
@@ -34,6 +34,8 @@ protected:
         EXPECT_EQ(ask(IOCTL_PCI_OP, op), 0) << "offset " << offset;
     }
 };
+using SimEdid = SimRequests;
+using SimPci = SimRequests;
 
 bool blockSumsToZero(const uint8_t *block) {
     unsigned sum = 0;
@@ -62,7 +64,7 @@ std::string descriptorText(const uint8_t *base, uint8_t tag) {
 
 }  // namespace
 
-TEST_F(SimTest, FullHdMonitorOnPortZero) {
+TEST_F(SimEdid, FullHdMonitorOnPortZero) {
     ddc_edid_t r{};
     ASSERT_EQ(edid(0, r), 0);
     ASSERT_EQ(r.length, 256u);
@@ -97,7 +99,7 @@ TEST_F(SimTest, FullHdMonitorOnPortZero) {
     EXPECT_TRUE(speakers);
 }
 
-TEST_F(SimTest, OtherPortsAndTheirVerdicts) {
+TEST_F(SimEdid, OtherPortsAndTheirVerdicts) {
     ddc_edid_t r{};
     ASSERT_EQ(edid(1, r), 0);
     EXPECT_EQ(r.length, 128u);
@@ -128,7 +130,7 @@ TEST_F(SimTest, OtherPortsAndTheirVerdicts) {
     EXPECT_EQ(edid(0, r), ENXIO);
 }
 
-TEST_F(SimTest, ReplacedEdidIsJudgedByItsChecksums) {
+TEST_F(SimEdid, ReplacedEdidIsJudgedByItsChecksums) {
     ddc_edid_t good{};
     ASSERT_EQ(edid(0, good), 0);
     ddc_edid_t r{};
@@ -163,7 +165,7 @@ TEST_F(SimTest, ReplacedEdidIsJudgedByItsChecksums) {
     EXPECT_EQ(r.valid, 0u);
 }
 
-TEST_F(SimTest, EdidFileReplacesAPortUpTo512Bytes) {
+TEST_F(SimEdid, EdidFileReplacesAPortUpTo512Bytes) {
     char path[] = "/tmp/tkvsim-edid-XXXXXX";
     int file = mkstemp(path);
     ASSERT_GE(file, 0);
@@ -187,7 +189,7 @@ TEST_F(SimTest, EdidFileReplacesAPortUpTo512Bytes) {
     tkvsim::reset();
 }
 
-TEST_F(SimTest, PciIdentityIsReadOnly) {
+TEST_F(SimPci, IdentityIsReadOnly) {
     const uint32_t ids = pciRead(0x00), classRevision = pciRead(0x08), subsystem = pciRead(0x2C);
     EXPECT_NE(ids & 0xFFFF, 0xFFFFu);
     EXPECT_EQ(classRevision >> 8, 0x030000u);
@@ -203,7 +205,7 @@ TEST_F(SimTest, PciIdentityIsReadOnly) {
     EXPECT_EQ(pciRead(0xFC), 0u);
 }
 
-TEST_F(SimTest, PciCommandAndInterruptLineKeepOnlyTheirWritableBits) {
+TEST_F(SimPci, CommandAndInterruptLineKeepOnlyTheirWritableBits) {
     pciWrite(0x04, 0xFFFFFFFF);
     EXPECT_EQ(pciRead(0x04), 0x00000547u);  // status unchanged
     pciWrite(0x04, 0x2);
@@ -212,7 +214,7 @@ TEST_F(SimTest, PciCommandAndInterruptLineKeepOnlyTheirWritableBits) {
     EXPECT_EQ(pciRead(0x3C), 0x0000010Bu);
 }
 
-TEST_F(SimTest, PciBarsAnswerTheSizingProtocol) {
+TEST_F(SimPci, BarsAnswerTheSizingProtocol) {
     const uint32_t bar0 = pciRead(0x10), bar1 = pciRead(0x14);
     EXPECT_EQ(bar0 & 0xFFFFFFF, 0x8u);  // 256 MiB aligned, prefetchable
     EXPECT_EQ(bar1 & 0xFFFFFF, 0x0u);
@@ -230,7 +232,7 @@ TEST_F(SimTest, PciBarsAnswerTheSizingProtocol) {
     EXPECT_EQ(pciRead(0x14), bar1);
 }
 
-TEST_F(SimTest, PciRefusesPartialAndUnknownRequests) {
+TEST_F(SimPci, RefusesPartialAndUnknownRequests) {
     for (uint32_t offset : {0x01u, 0x02u, 0x03u, 0x100u, 0xFFFFFFFCu}) {
         pci_op_t op{DIR_READ, offset, 0x1234};
         EXPECT_EQ(ask(IOCTL_PCI_OP, op), EINVAL) << offset;

@@ -1,9 +1,11 @@
-// The driver side of /dev/tkvrw: the descriptors it handed out and its requests.
-#ifndef TKVSIM_REQUESTS_H
-#define TKVSIM_REQUESTS_H
+// The driver side of /dev/tkvrw: the descriptors it handed out, the faults it
+// was told to inject, and the dispatch of each request to its model.
+#ifndef TKVSIM_DEVICE_NODE_H
+#define TKVSIM_DEVICE_NODE_H
 
-#include "tekvaro.h"
-#include "tkvsim.h"
+#include <stdint.h>
+
+#pragma GCC visibility push(hidden)
 
 namespace sim {
 
@@ -19,14 +21,12 @@ void forgetDevice(int fd);
 // One request on a device descriptor: 0, or -1 with errno set.
 int handleRequest(int fd, unsigned long code, void *record);
 
-// Register space and video memory access of the memory request: 0 or an errno.
-int memoryAccess(mmio_rw_t &record);
-
-// The request trace (in memory for tests, and/or the TKVSIM_TRACE file).
-void traceRecord(const tkvsim::Request &request);
-void resetDevice();
-void resetRequests();
+// Requests counted since the last reset (the n-th request may be made to fail).
+unsigned long requestsSoFar();
+void resetRequestCount();
 
 }  // namespace sim
+
+#pragma GCC visibility pop
 
 #endif

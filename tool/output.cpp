@@ -1,0 +1,87 @@
+#include "output.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "report.h"
+
+namespace {
+
+// Static: no allocation, and pages that a short run never touches cost nothing.
+char buffer[2 * kOutputReserveMax];
+size_t used;
+int fd = STDOUT_FILENO;
+const char *name = "standard output";
+int writeError;
+
+void drain() {
+    size_t done = 0;
+    while (done < used && !writeError) {
+        ssize_t n = write(fd, buffer + done, used - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) writeError = errno;
+        else done += static_cast<size_t>(n);
+    }
+    used = 0;
+}
+
+}  // namespace
+
+bool outputToFile(const char *path) {
+    int opened = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (opened < 0) {
+        complain("cannot write '%s': %s", path, strerror(errno));
+        return false;
+    }
+    fd = opened;
+    name = path;
+    return true;
+}
+
+bool outputIsTerminal() { return isatty(fd) == 1; }
+
+char *outputReserve(size_t length) {
+    if (used + length > sizeof buffer) drain();
+    return buffer + used;
+}
+
+void outputCommit(const char *end) {
+    used = static_cast<size_t>(end - buffer);
+    if (used >= kOutputReserveMax) drain();
+}
+
+void outputWrite(const void *bytes, size_t length) {
+    while (length > 0) {
+        size_t piece = length < kOutputReserveMax ? length : kOutputReserveMax;
+        char *at = outputReserve(piece);
+        memcpy(at, bytes, piece);
+        outputCommit(at + piece);
+        bytes = static_cast<const char *>(bytes) + piece;
+        length -= piece;
+    }
+}
+
+void outputPrint(const char *format, ...) {
+    char line[256];
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(line, sizeof line, format, ap);
+    va_end(ap);
+    if (n > 0) outputWrite(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1);
+}
+
+void outputFlush() { drain(); }
+
+bool outputFailed() { return writeError != 0; }
+
+int outputFinish() {
+    drain();
+    if (fd != STDOUT_FILENO && close(fd) != 0 && !writeError) writeError = errno;
+    if (!writeError) return kExitOk;
+    complain("%s: %s", name, strerror(writeError));
+    return kExitFailed;
+}

@@ -35,14 +35,24 @@ uint32_t readBytes(const Space &space, uint32_t address, uint32_t length, unsign
         const unsigned w = requestWidth(space, at, length - done, width);
         uint64_t value = 0;
         int error;
-        if (w == 8 && space.readQuad) {  // the bulk of a long transfer: the library's own call, no detour
-            const int result = space.readQuad(at, &value);
-            error = result ? errorOf(result) : 0;
+        if (w == 8 && space.readQuad) {
+            // The bulk of a long transfer: the library's own quad reads, in a
+            // loop of their own, until the quads end or one fails.
+            const uint32_t quadsEnd = length - (length - done) % 8;
+            int result = 0;
+            for (uint32_t next = done; next < quadsEnd; next += 8) {
+                result = space.readQuad(address + next, &value);
+                if (result != 0) break;
+                memcpy(bytes + next, &value, 8);
+                done = next + 8;
+            }
+            if (result == 0) continue;
+            error = errorOf(result);
         } else {
             error = space.read(at, w, value);
         }
         if (error) {
-            noteFailure(failure, error, at, w);
+            noteFailure(failure, error, address + done, w);
             if (!failed) return done;
             memset(failed + done, 1, w);
             value = 0;

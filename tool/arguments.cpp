@@ -46,7 +46,7 @@ struct OptionSpec {
     bool takesValue;
 };
 constexpr OptionSpec kOptions[] = {
-    {'w', nullptr, kOptWidth, true},     {'c', nullptr, kOptCount, true},  {'m', nullptr, kOptMask, true},
+    {'w', nullptr, kOptWidth, true},     {'c', nullptr, kOptCount, true},    {'m', nullptr, kOptMask, true},
     {'r', nullptr, kOptReadBack, false}, {'v', nullptr, kOptAllRows, false}, {'o', nullptr, kOptOutput, true},
     {'q', nullptr, kOptQuiet, false},    {0, "verify", kOptVerify, false},
 };
@@ -148,9 +148,7 @@ struct Parser {
             if (v == 0) return fail(usageError(topic, "invalid count '%s'", value));
             in.count = static_cast<uint32_t>(v);
             return true;
-        case kOptMask:
-            in.masked = true;
-            return hex(value, UINT64_MAX, "mask", "", in.mask);
+        case kOptMask: in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
         case kOptOutput: in.output = value; return true;
         default: return false;
         }
@@ -267,7 +265,8 @@ bool checkMemory(Parser &p) {
     const bool bulk = in.command->operands[2] == Operand::Length || in.command->operands[2] == Operand::File;
     const unsigned width = in.width ? in.width : bulk ? 1 : space.defaultWidth;
     if (space.naturalAlignment && in.address % width != 0)
-        return p.fail(usageError(topic, "%s address 0x%x is not a multiple of %u", space.name, in.address, width));
+        return p.fail(
+            usageError(topic, "%s address 0x%x is not a multiple of %u", space.name, in.address, width));
     if (in.address >= space.size)
         return p.fail(usageError(topic, "address 0x%x is outside %s (0 to 0x%x)", in.address, space.name,
                                  space.size - 1));
@@ -277,7 +276,8 @@ bool checkMemory(Parser &p) {
             return p.fail(usageError(topic, "0x%x bytes from 0x%x run past the end of %s (0x%x)", in.length,
                                      in.address, space.name, space.size));
         if (in.length % width != 0)
-            return p.fail(usageError(topic, "length 0x%x is not a multiple of the width %u", in.length, width));
+            return p.fail(
+                usageError(topic, "length 0x%x is not a multiple of the width %u", in.length, width));
         return true;
     }
     // Each request's offset must be one the library takes; the driver judges the rest.

@@ -12,6 +12,8 @@ using O = Operand;
 constexpr uint16_t kMemoryRead = kOptWidth | kOptCount;
 constexpr uint16_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
 
+// One command a line reads better than one field a line.
+// clang-format off
 const Command kCommands[] = {
     {nullptr, "read", "SPACE ADDR [-w 1|2|4|8] [-c COUNT]", "print values, one per line",
      {O::Space, O::Address}, kMemoryRead, false, runRead},
@@ -21,23 +23,28 @@ const Command kCommands[] = {
      {O::Space, O::Address, O::Length}, kOptWidth | kOptAllRows | kOptOutput | kOptQuiet, false, runDump},
     {nullptr, "load", "SPACE START FILE [-w W] [--verify] [-q]", "write a file's bytes (- for standard input)",
      {O::Space, O::Address, O::File}, kOptWidth | kOptVerify | kOptQuiet, false, runLoad},
-    {"i2c", "detect", "CH", "scan an I2C channel for devices", {O::Channel}, 0, false, runI2cDetect},
-    {"i2c", "dump", "CH ADDR", "the 256 registers of an I2C device", {O::Channel, O::I2cAddress}, 0, false,
-     runI2cDump},
+    {"i2c", "detect", "CH", "scan an I2C channel for devices",
+     {O::Channel}, 0, false, runI2cDetect},
+    {"i2c", "dump", "CH ADDR", "the 256 registers of an I2C device",
+     {O::Channel, O::I2cAddress}, 0, false, runI2cDump},
     {"i2c", "get", "CH ADDR REG [-c COUNT]", "print registers of an I2C device",
      {O::Channel, O::I2cAddress, O::Register}, kOptCount, false, runI2cGet},
     {"i2c", "set", "CH ADDR REG VALUE... [-r]", "write registers of an I2C device",
      {O::Channel, O::I2cAddress, O::Register, O::Bytes}, kOptReadBack, false, runI2cSet},
-    {nullptr, "edid", "PORT [-o FILE]", "a monitor's EDID: raw bytes, hex rows on a terminal", {O::DdcPort},
-     kOptOutput, false, runEdid},
-    {"pci", "dump", "", "the 256-byte configuration header", {}, 0, true, runPciDump},
-    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT]", "print configuration registers", {O::Address}, kMemoryRead,
-     true, runRead},
+    {nullptr, "edid", "PORT [-o FILE]", "a monitor's EDID: raw bytes, hex rows on a terminal",
+     {O::DdcPort}, kOptOutput, false, runEdid},
+    {"pci", "dump", "", "the 256-byte configuration header",
+     {}, 0, true, runPciDump},
+    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT]", "print configuration registers",
+     {O::Address}, kMemoryRead, true, runRead},
     {"pci", "write", "OFFSET VALUE [-w 1|2|4] [-m MASK] [-r]", "write a configuration register",
      {O::Address, O::Value}, kMemoryWrite, true, runWrite},
-    {"zv", "info", "PORT", "a zoom video port's window and camera", {O::ZvPort}, 0, false, runZvInfo},
-    {nullptr, "version", "", "the driver's version", {}, 0, false, runVersion},
+    {"zv", "info", "PORT", "a zoom video port's window and camera",
+     {O::ZvPort}, 0, false, runZvInfo},
+    {nullptr, "version", "", "the driver's version",
+     {}, 0, false, runVersion},
 };
+// clang-format on
 
 struct OptionHelp {
     uint16_t option;
@@ -55,8 +62,8 @@ constexpr OptionHelp kOptionHelp[] = {
 };
 
 void printUsageLine(const Command &c) {
-    printf("  tkvtool %s%s%s%s%s\n", c.group ? c.group : "", c.group ? " " : "", c.name, *c.synopsis ? " " : "",
-           c.synopsis);
+    printf("  tkvtool %s%s%s%s%s\n", c.group ? c.group : "", c.group ? " " : "", c.name,
+           *c.synopsis ? " " : "", c.synopsis);
 }
 
 }  // namespace
@@ -76,22 +83,25 @@ bool isCommandGroup(const char *word) {
 }
 
 const char *commandTopic(const Command &command, char *text, unsigned size) {
-    snprintf(text, size, "%s%s%s", command.group ? command.group : "", command.group ? " " : "", command.name);
+    snprintf(text, size, "%s%s%s", command.group ? command.group : "", command.group ? " " : "",
+             command.name);
     return text;
 }
 
 void printOverview() {
-    fputs("Usage: tkvtool [-d ID] COMMAND ARGS...\n"
-          "Reads and writes the display controller behind /dev/tkvrw.\n\n",
-          stdout);
+    fputs(
+        "Usage: tkvtool [-d ID] COMMAND ARGS...\n"
+        "Reads and writes the display controller behind /dev/tkvrw.\n\n",
+        stdout);
     for (const Command &c : kCommands) printUsageLine(c);
-    fputs("\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x.\n"
-          "  -d ID      the device (default 0)\n"
-          "  --help     this text; tkvtool COMMAND --help tells about one command\n"
-          "  --version  tkvtool's version\n"
-          "Exit status: 0 success, 1 the device, a request or the output failed, 2 a usage error.\n"
-          "See tkvtool(1).\n",
-          stdout);
+    fputs(
+        "\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x.\n"
+        "  -d ID      the device (default 0)\n"
+        "  --help     this text; tkvtool COMMAND --help tells about one command\n"
+        "  --version  tkvtool's version\n"
+        "Exit status: 0 success, 1 the device, a request or the output failed, 2 a usage error.\n"
+        "See tkvtool(1).\n",
+        stdout);
 }
 
 void printCommandHelp(const Command &command) {

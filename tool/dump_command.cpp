@@ -16,7 +16,8 @@ void dumpRaw(const Invocation &in, Progress &progress, Failure &failure) {
     for (uint64_t at = in.address; at < end && !outputFailed();) {
         const auto length = static_cast<uint32_t>(pieceEnd(at, end, in.width) - at);
         auto *into = reinterpret_cast<uint8_t *>(outputReserve(length));
-        const uint32_t got = readBytes(*in.space, static_cast<uint32_t>(at), length, in.width, into, nullptr, failure);
+        const uint32_t got =
+            readBytes(*in.space, static_cast<uint32_t>(at), length, in.width, into, nullptr, failure);
         outputCommit(reinterpret_cast<char *>(into + got));
         if (got < length) return;
         at += length;
@@ -34,7 +35,8 @@ void dumpTable(const Invocation &in, Progress &progress, Failure &failure) {
     for (uint64_t at = in.address; at < end && !outputFailed();) {
         const auto length = static_cast<uint32_t>(pieceEnd(at, end, in.width) - at);
         if (failure.error) memset(failed + waiting, 0, length);  // all 0 until the first failure
-        readBytes(*in.space, static_cast<uint32_t>(at), length, in.width, bytes + waiting, failed + waiting, failure);
+        readBytes(*in.space, static_cast<uint32_t>(at), length, in.width, bytes + waiting, failed + waiting,
+                  failure);
         at += length;
         const uint32_t have = waiting + length;
         const uint32_t ready = at == end ? have : have - have % 16;
@@ -59,6 +61,7 @@ int runDump(const Invocation &in) {
         else
             dumpTable(in, progress, failure);
     }
-    if (failure.error) return requestFailed("dump", in.space->name, failure.address, failure.width, failure.error);
+    if (failure.error)
+        return requestFailed("dump", in.space->name, failure.address, failure.width, failure.error);
     return kExitOk;
 }

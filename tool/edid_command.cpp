@@ -44,8 +44,10 @@ int runEdid(const Invocation &in) {
     const int result = tkvDDCRead(in.port, &length, &data, &valid);
     if (result != 0) {
         const int error = errorOf(result);
-        if (error == ENXIO) complain("edid %u: no monitor (%s)", in.port, strerror(error));
-        else complain("edid %u: %s", in.port, strerror(error));
+        if (error == ENXIO)
+            complain("edid %u: no monitor (%s)", in.port, strerror(error));
+        else
+            complain("edid %u: %s", in.port, strerror(error));
         return kExitFailed;
     }
     if (length == 0 || !data) {
@@ -62,7 +64,9 @@ int runEdid(const Invocation &in) {
         printRows(data, length);
     if (valid) return kExitOk;
     const int block = badBlock(data, length);
-    if (block >= 0) complain("edid %u: warning: block %d has a bad checksum", in.port, block);
-    else complain("edid %u: warning: the driver found the EDID not valid", in.port);
+    if (block >= 0)
+        complain("edid %u: warning: block %d has a bad checksum", in.port, block);
+    else
+        complain("edid %u: warning: the driver found the EDID not valid", in.port);
     return kExitFailed;
 }

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr uint32_t kRow = 16;
-constexpr size_t kRowText = 80;   // "%08x" + 2 + 16 * 3 + 1 + 2 + 16 + 2 = 79
+constexpr size_t kRowText = 80;  // "%08x" + 2 + 16 * 3 + 1 + 2 + 16 + 2 = 79
 constexpr uint32_t kRowsPerReserve = 1024;
 
 char *formatRow(char *out, uint32_t address, const uint8_t *bytes, const uint8_t *failed, uint32_t count) {
@@ -62,8 +62,10 @@ void HexRows::put(uint32_t address, const uint8_t *bytes, const uint8_t *failed,
                 starred_ = false;
                 printedAny_ = true;
                 memcpy(previous_, bytes, n);
-                if (failed) memcpy(previousFailed_, failed, n);
-                else memset(previousFailed_, 0, kRow);
+                if (failed)
+                    memcpy(previousFailed_, failed, n);
+                else
+                    memset(previousFailed_, 0, kRow);
             }
             address += n;
             bytes += n;

@@ -55,8 +55,10 @@ int runI2cDetect(const Invocation &in) {
         *out++ = ':';
         *out++ = ' ';
         for (int address = row; address < row + kRow; ++address, out += 3) {
-            if (address < kFirstProbe || address > kLastProbe) memcpy(out, "   ", 3);
-            else if (!present[address]) memcpy(out, "-- ", 3);
+            if (address < kFirstProbe || address > kLastProbe)
+                memcpy(out, "   ", 3);
+            else if (!present[address])
+                memcpy(out, "-- ", 3);
             else {
                 putByte(out, static_cast<uint8_t>(address));
                 out[2] = ' ';
@@ -84,8 +86,10 @@ int runI2cDump(const Invocation &in) {
         *out++ = ':';
         *out++ = ' ';
         for (uint8_t byte : bytes) {
-            if (result) memcpy(out, "XX", 2);
-            else putByte(out, byte);
+            if (result)
+                memcpy(out, "XX", 2);
+            else
+                putByte(out, byte);
             out[2] = ' ';
             out += 3;
         }
@@ -104,17 +108,20 @@ int runI2cDump(const Invocation &in) {
 int runI2cGet(const Invocation &in) {
     uint8_t bytes[kRegisters];
     const int count = static_cast<int>(in.count);
-    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes)) return i2cFailed("get", in, result);
+    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
+        return i2cFailed("get", in, result);
     for (int i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
     return kExitOk;
 }
 
 int runI2cSet(const Invocation &in) {
     const int count = static_cast<int>(in.byteCount);
-    if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes)) return i2cFailed("set", in, result);
+    if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes))
+        return i2cFailed("set", in, result);
     if (!in.readBack) return kExitOk;
     uint8_t back[kRegisters];
-    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, back)) return i2cFailed("get", in, result);
+    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, back))
+        return i2cFailed("get", in, result);
     for (int i = 0; i < count; ++i) {
         if (back[i] == in.bytes[i]) continue;
         complain("i2c set %u 0x%02x 0x%02x: wrote 0x%02x, read back 0x%02x", in.channel, in.device,

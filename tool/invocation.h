@@ -22,14 +22,27 @@ enum Option : uint16_t {
 struct Invocation;
 
 // What a command's positional words are.
-enum class Operand : uint8_t { None, Space, Address, Value, Length, File, Channel, I2cAddress, Register, Bytes, DdcPort, ZvPort };
+enum class Operand : uint8_t {
+    None,
+    Space,
+    Address,
+    Value,
+    Length,
+    File,
+    Channel,
+    I2cAddress,
+    Register,
+    Bytes,
+    DdcPort,
+    ZvPort
+};
 
 struct Command {
-    const char *group;     // "i2c", "pci", "zv", or null for a command of one word
+    const char *group;  // "i2c", "pci", "zv", or null for a command of one word
     const char *name;
     const char *synopsis;  // what follows the name
     const char *summary;
-    Operand operands[5];   // in order; the first None ends them
+    Operand operands[5];  // in order; the first None ends them
     uint16_t options;
     bool pci;  // the space is PCI configuration space, not an operand
     int (*run)(const Invocation &);

@@ -28,7 +28,7 @@ ssize_t readInput(int fd, uint8_t *buffer, size_t length) {
 
 // The bytes left in a regular file, or 0 when the input's size is not known.
 uint64_t inputSize(int fd) {
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     const off_t at = lseek(fd, 0, SEEK_CUR);
     return st.st_size > at && at >= 0 ? static_cast<uint64_t>(st.st_size - at) : 0;

@@ -23,8 +23,10 @@ void drain() {
     while (done < used && !writeError) {
         ssize_t n = write(fd, buffer + done, used - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) writeError = errno;
-        else done += static_cast<size_t>(n);
+        if (n < 0)
+            writeError = errno;
+        else
+            done += static_cast<size_t>(n);
     }
     used = 0;
 }
@@ -71,7 +73,8 @@ void outputPrint(const char *format, ...) {
     va_start(ap, format);
     int n = vsnprintf(line, sizeof line, format, ap);
     va_end(ap);
-    if (n > 0) outputWrite(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1);
+    if (n > 0)
+        outputWrite(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1);
 }
 
 void outputFlush() { drain(); }

@@ -23,7 +23,8 @@ void draw(const char *text, int length) {
 
 }  // namespace
 
-Progress::Progress(uint64_t total, bool wanted) : total_(total), enabled_(wanted && isatty(STDERR_FILENO) == 1) {
+Progress::Progress(uint64_t total, bool wanted)
+    : total_(total), enabled_(wanted && isatty(STDERR_FILENO) == 1) {
     if (enabled_) clock_gettime(CLOCK_MONOTONIC, &start_);
 }
 

@@ -11,11 +11,11 @@ using ItemWriter = int (*)(uint32_t offset, uint64_t value);
 
 struct Space {
     const char *name;
-    uint32_t size;           // offsets 0 to size - 1
-    uint8_t widths;          // the access widths it takes, as a mask of 1, 2, 4 and 8
-    uint8_t defaultWidth;    // of read and write
-    bool naturalAlignment;   // items lie at multiples of their width
-    ItemReader readers[4];   // by width 1, 2, 4, 8 (null where not taken)
+    uint32_t size;          // offsets 0 to size - 1
+    uint8_t widths;         // the access widths it takes, as a mask of 1, 2, 4 and 8
+    uint8_t defaultWidth;   // of read and write
+    bool naturalAlignment;  // items lie at multiples of their width
+    ItemReader readers[4];  // by width 1, 2, 4, 8 (null where not taken)
     ItemWriter writers[4];
     int (*readQuad)(uint32_t, uint64_t *);  // the library's own, for bulk reads; or null
 
@@ -29,6 +29,8 @@ const Space *findSpace(const char *name);
 const Space &pciSpace();
 
 // The value bits of a width in bytes.
-constexpr uint64_t widthMask(unsigned width) { return width >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * width)) - 1; }
+constexpr uint64_t widthMask(unsigned width) {
+    return width >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * width)) - 1;
+}
 
 #endif

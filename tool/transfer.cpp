@@ -63,8 +63,8 @@ uint32_t readBytes(const Space &space, uint32_t address, uint32_t length, unsign
     return done;
 }
 
-uint32_t writeBytes(const Space &space, uint32_t address, uint32_t length, unsigned width, const uint8_t *bytes,
-                    Failure &failure) {
+uint32_t writeBytes(const Space &space, uint32_t address, uint32_t length, unsigned width,
+                    const uint8_t *bytes, Failure &failure) {
     uint32_t done = 0;
     while (done < length) {
         const uint32_t at = address + done;

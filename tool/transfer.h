@@ -31,7 +31,7 @@ uint32_t readBytes(const Space &space, uint32_t address, uint32_t length, unsign
 
 // Writes `length` bytes; stops at the first failed request.  Returns how many
 // were written.
-uint32_t writeBytes(const Space &space, uint32_t address, uint32_t length, unsigned width, const uint8_t *bytes,
-                    Failure &failure);
+uint32_t writeBytes(const Space &space, uint32_t address, uint32_t length, unsigned width,
+                    const uint8_t *bytes, Failure &failure);
 
 #endif

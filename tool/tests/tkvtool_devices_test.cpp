@@ -88,7 +88,8 @@ TEST(TkvtoolTerminal, EdidShowsHexRowsAndRawBytesAreNotWrittenToATerminal) {
 
 TEST(TkvtoolTerminal, ALongTransferShowsAProgressBarThatItWipes) {
     Tool tool;
-    TerminalOutput run = runOnTerminal({"dump", "vram", "0", "8000000", "-w", "2", "-o", "/dev/null"}, tool.state());
+    TerminalOutput run =
+        runOnTerminal({"dump", "vram", "0", "8000000", "-w", "2", "-o", "/dev/null"}, tool.state());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.text.find("%"), std::string::npos) << "the transfer may have taken less than a second";
     EXPECT_EQ(run.text.back(), '\r');

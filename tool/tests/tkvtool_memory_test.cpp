@@ -55,7 +55,8 @@ TEST(TkvtoolMemory, DumpIsByteForByteWhatHexdumpPrints) {
     EXPECT_EQ(tool.out({"dump", "vram", "0", length, "-v", "-w", "1"}),
               runPeer(hexdumpPath, {"-C", "-v", file.path()}).out);
     // From another start the rows begin there, as with hexdump -s.
-    EXPECT_EQ(tool.out({"dump", "vram", "5", "1f3"}), runPeer(hexdumpPath, {"-C", "-s", "5", "-n", "499", file.path()}).out);
+    EXPECT_EQ(tool.out({"dump", "vram", "5", "1f3"}),
+              runPeer(hexdumpPath, {"-C", "-s", "5", "-n", "499", file.path()}).out);
     EXPECT_EQ(tool.out({"dump", "vram", "0", "0"}), "");
 }
 
@@ -101,6 +102,8 @@ TEST(TkvtoolMemory, LoadTakesStandardInputAndStopsAtTheEndOfTheSpace) {
     EXPECT_EQ(past.exitCode, 1);
     TempFile file(bytes);
     ProcessRun tooLong = tool.run({"load", "crtc", "f8", file.path()});
-    EXPECT_EQ(tooLong.err, "tkvtool: '" + file.path() + "' (0x10 bytes) runs past the end of crtc (0xff)\nTry 'tkvtool load --help'\n");
+    EXPECT_EQ(tooLong.err,
+              "tkvtool: '" + file.path() +
+                  "' (0x10 bytes) runs past the end of crtc (0xff)\nTry 'tkvtool load --help'\n");
     EXPECT_EQ(tooLong.exitCode, 2);
 }

@@ -46,7 +46,8 @@ std::string peer(const std::string &name) {
     return "";
 }
 
-ProcessRun runPeer(const std::string &program, const std::vector<std::string> &args, const std::string &input) {
+ProcessRun runPeer(const std::string &program, const std::vector<std::string> &args,
+                   const std::string &input) {
     ProcessOptions options;
     options.program = program;
     options.preload = "";
@@ -99,7 +100,8 @@ TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceS
     }
     if (pid < 0) return result;
     char buffer[4096];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) result.text.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;)
+        result.text.append(buffer, static_cast<size_t>(n));
     int status = 0;
     waitpid(pid, &status, 0);
     close(master);

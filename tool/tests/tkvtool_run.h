@@ -53,7 +53,7 @@ struct TerminalOutput {
 TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceStateFile &state);
 
 // Declares `variable` as the peer's path, or skips the test without it.
-#define SKIP_WITHOUT(variable, name)  \
+#define SKIP_WITHOUT(variable, name)         \
     const std::string variable = peer(name); \
     if (variable.empty()) GTEST_SKIP() << name " is not installed here"
 

@@ -30,7 +30,9 @@ const UsageCase kUsageCases[] = {
     {{"read", "reg", "100000000"}, "read", "invalid address '100000000'"},
     {{"read", "reg", "1000000"}, "read", "address 0x1000000 is outside reg (0 to 0xffffff)"},
     {{"read", "crtc", "ff", "-w", "1"}, "read", "address 0xff is outside crtc (0 to 0xfe)"},
-    {{"read", "reg", "fffffc", "-c", "2"}, "read", "0x2 items from 0xfffffc run past the end of reg (0x1000000)"},
+    {{"read", "reg", "fffffc", "-c", "2"},
+     "read",
+     "0x2 items from 0xfffffc run past the end of reg (0x1000000)"},
     {{"read", "reg", "0", "-w", "3"}, "read", "invalid width '3' (1, 2, 4 or 8)"},
     {{"read", "crtc", "0", "-w", "2"}, "read", "crtc has no 2-byte items"},
     {{"pci", "read", "0", "-w8"}, "pci read", "pci has no 8-byte items"},
@@ -44,7 +46,9 @@ const UsageCase kUsageCases[] = {
     {{"write", "reg", "0", "100", "-w", "1"}, "write", "value 0x100 does not fit in 1 byte"},
     {{"write", "reg", "0", "1", "-m", "1ffff", "-w", "2"}, "write", "mask 0x1ffff does not fit in 2 bytes"},
     {{"write", "reg", "0", "10000000000000000", "-w", "8"}, "write", "invalid value '10000000000000000'"},
-    {{"dump", "vram", "ffffff0", "20"}, "dump", "0x20 bytes from 0xffffff0 run past the end of vram (0x10000000)"},
+    {{"dump", "vram", "ffffff0", "20"},
+     "dump",
+     "0x20 bytes from 0xffffff0 run past the end of vram (0x10000000)"},
     {{"dump", "reg", "0", "3", "-w", "2"}, "dump", "length 0x3 is not a multiple of the width 2"},
     {{"load", "vram", "0"}, "load", "missing file"},
     {{"i2c"}, "i2c", "missing i2c command"},
@@ -86,8 +90,10 @@ TEST(TkvtoolUsage, HelpAndVersionGoToStandardOutput) {
         EXPECT_NE(run.out, "");
     }
     EXPECT_EQ(tool.out({"--version"}), "tkvtool 1.0.0\n");
-    EXPECT_NE(tool.out({"read", "--help"}).find("  -c COUNT   how many items (default 1)\n"), std::string::npos);
-    EXPECT_NE(tool.out({"i2c", "--help"}).find("  tkvtool i2c set CH ADDR REG VALUE... [-r]\n"), std::string::npos);
+    EXPECT_NE(tool.out({"read", "--help"}).find("  -c COUNT   how many items (default 1)\n"),
+              std::string::npos);
+    EXPECT_NE(tool.out({"i2c", "--help"}).find("  tkvtool i2c set CH ADDR REG VALUE... [-r]\n"),
+              std::string::npos);
 }
 
 namespace {
@@ -100,20 +106,32 @@ struct FailureCase {
 
 const FailureCase kFailureCases[] = {
     {{"read", "reg", "fffffe"}, {}, "tkvtool: read reg 0x00fffffe (4 bytes): Invalid argument\n"},
-    {{"read", "reg", "10", "-w", "1"}, {"TKVSIM_FAIL_REQUESTS=5"}, "tkvtool: read reg 0x00000010 (1 byte): Input/output error\n"},
-    {{"write", "vram", "8", "1"}, {"TKVSIM_FAIL_REQUESTS=5"}, "tkvtool: write vram 0x00000008 (4 bytes): Input/output error\n"},
-    {{"write", "pci", "0", "0", "-r"}, {}, "tkvtool: write pci 0x00000000: wrote 0x00000000, read back 0x5a106b7a\n"},
+    {{"read", "reg", "10", "-w", "1"},
+     {"TKVSIM_FAIL_REQUESTS=5"},
+     "tkvtool: read reg 0x00000010 (1 byte): Input/output error\n"},
+    {{"write", "vram", "8", "1"},
+     {"TKVSIM_FAIL_REQUESTS=5"},
+     "tkvtool: write vram 0x00000008 (4 bytes): Input/output error\n"},
+    {{"write", "pci", "0", "0", "-r"},
+     {},
+     "tkvtool: write pci 0x00000000: wrote 0x00000000, read back 0x5a106b7a\n"},
     {{"version"}, {"TKVSIM_FAIL_OPEN=13"}, "tkvtool: cannot open device 0 (/dev/tkvrw): Permission denied\n"},
     {{"version"}, {"TKVSIM_FAIL_REQUESTS=5"}, "tkvtool: version: Input/output error\n"},
     {{"zv", "info", "1"}, {"TKVSIM_FAIL_NTH=3"}, "tkvtool: zv info 1: Input/output error\n"},
     {{"pci", "read", "100"}, {}, "tkvtool: read pci 0x00000100 (4 bytes): Invalid argument\n"},
     {{"i2c", "get", "1", "50", "0"}, {}, "tkvtool: i2c get 1 0x50 0x00: no device answers\n"},
-    {{"i2c", "set", "0", "24", "3", "1"}, {"TKVSIM_I2C_HANG=0"}, "tkvtool: i2c set 0 0x24 0x03: the channel does not respond\n"},
+    {{"i2c", "set", "0", "24", "3", "1"},
+     {"TKVSIM_I2C_HANG=0"},
+     "tkvtool: i2c set 0 0x24 0x03: the channel does not respond\n"},
     {{"i2c", "detect", "0"}, {"TKVSIM_I2C_HANG=0"}, "tkvtool: i2c detect 0: the channel does not respond\n"},
     {{"edid", "2"}, {}, "tkvtool: edid 2: no monitor (No such device or address)\n"},
-    {{"dump", "vram", "0", "10", "-o", "/nonexistent/x"}, {}, "tkvtool: cannot write '/nonexistent/x': No such file or directory\n"},
+    {{"dump", "vram", "0", "10", "-o", "/nonexistent/x"},
+     {},
+     "tkvtool: cannot write '/nonexistent/x': No such file or directory\n"},
     {{"dump", "vram", "0", "10", "-o", "/dev/full"}, {}, "tkvtool: /dev/full: No space left on device\n"},
-    {{"load", "vram", "0", "/nonexistent"}, {}, "tkvtool: cannot read '/nonexistent': No such file or directory\n"},
+    {{"load", "vram", "0", "/nonexistent"},
+     {},
+     "tkvtool: cannot read '/nonexistent': No such file or directory\n"},
 };
 
 }  // namespace
@@ -140,7 +158,7 @@ TEST(TkvtoolFailures, OutputWrittenToAFileIsNotReadableByOthersAndNoLinkIsFollow
 
     const std::string fresh = target.path() + ".new";
     EXPECT_EQ(tool.out({"dump", "vram", "0", "10", "-o", fresh}), "");
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat(fresh.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u);
     EXPECT_EQ(st.st_size, 16);

@@ -1,0 +1,45 @@
+// tkvtool's command line: each input is split into words at white space and
+// parsed as tkvtool's arguments.  What the parser accepts must be safe to
+// run: the command set, and every address and length inside its space.
+#include <string.h>
+
+#include "invocation.h"
+
+namespace {
+
+constexpr int kMaxWords = 32;
+
+void checkAccepted(const Invocation &in) {
+    if (!in.command || !in.command->run) __builtin_trap();
+    if (in.byteCount > sizeof in.bytes || in.count == 0) __builtin_trap();
+    if (in.device > 0x77 || in.channel > 1 || in.port > 3) __builtin_trap();
+    if (!in.space) return;
+    if (in.width && !in.space->takes(in.width)) __builtin_trap();
+    if (in.address >= in.space->size) __builtin_trap();
+    if (in.command->operands[2] == Operand::Length && uint64_t{in.address} + in.length > in.space->size)
+        __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size > 512) return -1;
+    char text[513];
+    memcpy(text, data, size);
+    text[size] = '\0';
+    char program[] = "tkvtool";
+    char *argv[kMaxWords + 2] = {program};
+    int argc = 1;
+    char *end = nullptr;
+    for (char *word = strtok_r(text, " \t\n\r\v\f", &end); word && argc <= kMaxWords;
+         word = strtok_r(nullptr, " \t\n\r\v\f", &end))
+        argv[argc++] = word;
+    argv[argc] = nullptr;
+    Invocation invocation;
+    int status = 0;
+    if (parseArguments(argc, argv, invocation, status))
+        checkAccepted(invocation);
+    else if (status != 0 && status != 2)
+        __builtin_trap();
+    return 0;
+}

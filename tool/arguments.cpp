@@ -308,9 +308,9 @@ bool checkInvocation(Parser &p) {
 bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) {
     Parser p{invocation, nullptr};
     int at = 1;
-    char topic[32];
     bool ok = p.globalOptions(argc, argv, at) && p.command(argc, argv, at);
     if (ok) {
+        char topic[32];
         p.topic = commandTopic(*invocation.command, topic, sizeof topic);
         ok = p.words(argc, argv, at) && checkInvocation(p);
     }

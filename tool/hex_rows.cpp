@@ -17,14 +17,13 @@ char *formatRow(char *out, uint32_t address, const uint8_t *bytes, const uint8_t
     *out++ = ' ';
     for (uint32_t i = 0; i < kRow; ++i) {
         if (i >= count) {
-            memcpy(out, "   ", 3);
+            out = putText(out, "   ");
         } else if (failed && failed[i]) {
-            memcpy(out, "XX ", 3);
+            out = putText(out, "XX ");
         } else {
-            putByte(out, bytes[i]);
-            out[2] = ' ';
+            out = putByte(out, bytes[i]);
+            *out++ = ' ';
         }
-        out += 3;
         if (i == 7) *out++ = ' ';
     }
     *out++ = ' ';
@@ -50,12 +49,10 @@ void HexRows::put(uint32_t address, const uint8_t *bytes, const uint8_t *failed,
     while (count > 0) {
         char *out = outputReserve(kRowsPerReserve * kRowText);
         for (uint32_t rows = 0; rows < kRowsPerReserve && count > 0; ++rows) {
-            const uint32_t n = count < kRow ? count : kRow;
-            if (n == kRow && repeats(bytes, failed)) {
-                if (!starred_) {
-                    memcpy(out, "*\n", 2);
-                    out += 2;
-                }
+            const bool whole = count >= kRow;
+            const uint32_t n = whole ? kRow : count;
+            if (whole && repeats(bytes, failed)) {
+                if (!starred_) out = putText(out, "*\n");
                 starred_ = true;
             } else {
                 out = formatRow(out, address, bytes, failed, n);

@@ -2,6 +2,7 @@
 #ifndef TKVTOOL_HEX_TEXT_H
 #define TKVTOOL_HEX_TEXT_H
 
+#include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -16,6 +17,13 @@ struct HexPairs {
     }
 };
 inline constexpr HexPairs kHexPairs;
+
+// The characters of a literal, without its terminating null.
+template <size_t Size>
+char *putText(char *out, const char (&text)[Size]) {
+    for (size_t i = 0; i + 1 < Size; ++i) out[i] = text[i];
+    return out + Size - 1;
+}
 
 // Two lower-case digits of a byte.
 inline char *putByte(char *out, uint8_t byte) {

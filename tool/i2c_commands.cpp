@@ -22,8 +22,8 @@ const char *i2cReason(int result) {
     return tkvI2cErrString(result);
 }
 
-int i2cFailed(const char *what, const Invocation &in, int result) {
-    complain("i2c %s %u 0x%02x 0x%02x: %s", what, in.channel, in.device, in.reg, i2cReason(result));
+int i2cFailed(const char *what, const Invocation &in, unsigned reg, int result) {
+    complain("i2c %s %u 0x%02x 0x%02x: %s", what, in.channel, in.device, reg, i2cReason(result));
     return kExitFailed;
 }
 
@@ -54,14 +54,14 @@ int runI2cDetect(const Invocation &in) {
         char *out = putByte(line, static_cast<uint8_t>(row));
         *out++ = ':';
         *out++ = ' ';
-        for (int address = row; address < row + kRow; ++address, out += 3) {
-            if (address < kFirstProbe || address > kLastProbe)
-                memcpy(out, "   ", 3);
-            else if (!present[address])
-                memcpy(out, "-- ", 3);
-            else {
-                putByte(out, static_cast<uint8_t>(address));
-                out[2] = ' ';
+        for (int address = row; address < row + kRow; ++address) {
+            if (address < kFirstProbe || address > kLastProbe) {
+                out = putText(out, "   ");
+            } else if (!present[address]) {
+                out = putText(out, "-- ");
+            } else {
+                out = putByte(out, static_cast<uint8_t>(address));
+                *out++ = ' ';
             }
         }
         *out++ = '\n';
@@ -86,30 +86,23 @@ int runI2cDump(const Invocation &in) {
         *out++ = ':';
         *out++ = ' ';
         for (uint8_t byte : bytes) {
-            if (result)
-                memcpy(out, "XX", 2);
-            else
-                putByte(out, byte);
-            out[2] = ' ';
-            out += 3;
+            out = result ? putText(out, "XX") : putByte(out, byte);
+            *out++ = ' ';
         }
-        memcpy(out, "   ", 3);
-        out += 3;
+        out = putText(out, "   ");
         for (uint8_t byte : bytes) *out++ = result ? 'X' : i2cText(byte);
         *out++ = '\n';
         outputWrite(line, static_cast<size_t>(out - line));
     }
     if (!firstFailure) return kExitOk;
-    Invocation at = in;
-    at.reg = static_cast<uint8_t>(failedAt);
-    return i2cFailed("dump", at, firstFailure);
+    return i2cFailed("dump", in, static_cast<unsigned>(failedAt), firstFailure);
 }
 
 int runI2cGet(const Invocation &in) {
     uint8_t bytes[kRegisters];
     const int count = static_cast<int>(in.count);
     if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
-        return i2cFailed("get", in, result);
+        return i2cFailed("get", in, in.reg, result);
     for (int i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
     return kExitOk;
 }
@@ -117,11 +110,11 @@ int runI2cGet(const Invocation &in) {
 int runI2cSet(const Invocation &in) {
     const int count = static_cast<int>(in.byteCount);
     if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes))
-        return i2cFailed("set", in, result);
+        return i2cFailed("set", in, in.reg, result);
     if (!in.readBack) return kExitOk;
     uint8_t back[kRegisters];
     if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, back))
-        return i2cFailed("get", in, result);
+        return i2cFailed("get", in, in.reg, result);
     for (int i = 0; i < count; ++i) {
         if (back[i] == in.bytes[i]) continue;
         complain("i2c set %u 0x%02x 0x%02x: wrote 0x%02x, read back 0x%02x", in.channel, in.device,

@@ -67,6 +67,8 @@ void outputWrite(const void *bytes, size_t length) {
     }
 }
 
+// printf-style: the format attribute has the compiler check every call.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
 void outputPrint(const char *format, ...) {
     char line[256];
     va_list ap;

@@ -27,12 +27,7 @@ int runPciDump(const Invocation &) {
             }
             for (int i = 0; i < 4; ++i, dword >>= 8) {
                 *out++ = ' ';
-                if (error) {
-                    memcpy(out, "XX", 2);
-                    out += 2;
-                } else {
-                    out = putByte(out, static_cast<uint8_t>(dword));
-                }
+                out = error ? putText(out, "XX") : putByte(out, static_cast<uint8_t>(dword));
             }
         }
         *out++ = '\n';

@@ -29,6 +29,8 @@ int formatLine(char *line, size_t size, const char *format, va_list ap) {
 
 }  // namespace
 
+// printf-style: the format attribute has the compiler check every call.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
 void complain(const char *format, ...) {
     char line[512];
     va_list ap;
@@ -38,6 +40,8 @@ void complain(const char *format, ...) {
     writeLine(line, n);
 }
 
+// printf-style: the format attribute has the compiler check every call.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
 int usageError(const char *topic, const char *format, ...) {
     char line[768];
     va_list ap;

@@ -1,13 +1,10 @@
 // tkvtool's command line: each input is split into words at white space and
 // parsed as tkvtool's arguments.  What the parser accepts must be safe to
 // run: the command set, and every address and length inside its space.
-#include <string.h>
-
+#include "command_line.h"
 #include "invocation.h"
 
 namespace {
-
-constexpr int kMaxWords = 32;
 
 void checkAccepted(const Invocation &in) {
     if (!in.command || !in.command->run) __builtin_trap();
@@ -23,21 +20,12 @@ void checkAccepted(const Invocation &in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size > 512) return -1;
-    char text[513];
-    memcpy(text, data, size);
-    text[size] = '\0';
     char program[] = "tkvtool";
-    char *argv[kMaxWords + 2] = {program};
-    int argc = 1;
-    char *end = nullptr;
-    for (char *word = strtok_r(text, " \t\n\r\v\f", &end); word && argc <= kMaxWords;
-         word = strtok_r(nullptr, " \t\n\r\v\f", &end))
-        argv[argc++] = word;
-    argv[argc] = nullptr;
+    fuzz::CommandLine line;
+    if (!line.split(data, size, program)) return -1;
     Invocation invocation;
     int status = 0;
-    if (parseArguments(argc, argv, invocation, status))
+    if (parseArguments(line.argc, line.argv, invocation, status))
         checkAccepted(invocation);
     else if (status != 0 && status != 2)
         __builtin_trap();

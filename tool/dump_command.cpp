@@ -55,7 +55,8 @@ void dumpTable(const Invocation &in, Progress &progress, Failure &failure) {
 int runDump(const Invocation &in) {
     Failure failure;
     {
-        Progress progress(in.length, !in.quiet);
+        // A table on a terminal shows its own progress.
+        Progress progress(in.length, !in.quiet && (in.output || !outputIsTerminal()));
         if (in.output)
             dumpRaw(in, progress, failure);
         else

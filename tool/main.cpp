@@ -31,6 +31,16 @@ bool openDevice(int id) {
     return false;
 }
 
+// A standard descriptor that was closed is held by /dev/null, opened so that
+// using it still fails: otherwise the device or the output file could take
+// its number, and a dump meant for standard output would go there.
+void holdClosedStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // The lowest free number is this one, as the lower ones are open by now.
+        if (fcntl(fd, F_GETFD) == -1) open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    }
+}
+
 // Help and version texts go through stdio; a failed write still counts.
 int finishText(int status) {
     if (fflush(stdout) == 0) return status;
@@ -41,6 +51,7 @@ int finishText(int status) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    holdClosedStandardDescriptors();
     Invocation invocation;
     int status = kExitOk;
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);

@@ -21,13 +21,15 @@ asan-test:
 	cmake --build build-asan -j$$(nproc)
 	ctest --test-dir build-asan --output-on-failure -j$$(nproc)
 
-# The console and one-shot tests with tkvcon under valgrind's memcheck: any
-# report changes the program's exit status and output, so the test fails.
+# The console, one-shot and tkvtool tests with the programs under valgrind's
+# memcheck: any report changes the program's exit status and output, so the
+# test fails.
 VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
 valgrind-test:
 	cmake -S . -B build-valgrind $(CMAKE_ARGS) >/dev/null
 	cmake --build build-valgrind -j$$(nproc)
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkv_console_tests
+	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkvtool_tests
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60

@@ -13,21 +13,16 @@
 
 namespace {
 
-// The library says "Opening device N failed with -1" itself; its standard
-// error is parked on /dev/null meanwhile, so that the user reads one line
-// that names the reason instead.
+constexpr char kNode[] = "/dev/tkvrw";
+
+// tkvOpen reports a failed open itself ("Opening device 0 failed with -1");
+// trying the node first lets the user read one line that names the reason.
 bool openDevice(int id) {
-    const int saved = dup(STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-    if (null >= 0) close(null);
-    const int fd = tkvOpen(id);
-    if (saved >= 0) {
-        dup2(saved, STDERR_FILENO);
-        close(saved);
-    }
+    const int probe = open(kNode, O_RDWR | O_CLOEXEC);
+    if (probe >= 0) close(probe);
+    const int fd = probe >= 0 ? tkvOpen(id) : -errno;
     if (fd >= 0) return true;
-    complain("cannot open device %d (/dev/tkvrw): %s", id, strerror(-fd));
+    complain("cannot open device %d (%s): %s", id, kNode, strerror(-fd));
     return false;
 }
 

@@ -52,12 +52,9 @@ int main(int argc, char **argv) {
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
     if (!openDevice(invocation.deviceId)) return kExitFailed;
     const char *output = invocation.output;
-    if (output && strcmp(output, "-") != 0 && !outputToFile(output)) {
-        tkvClose();
-        return kExitFailed;
-    }
+    if (output && strcmp(output, "-") != 0) outputToFile(output);
     status = invocation.command->run(invocation);
-    const int outputStatus = outputFinish();
+    const int outputStatus = outputFinish(status == kExitOk);
     tkvClose();
     return status != kExitOk ? status : outputStatus;
 }

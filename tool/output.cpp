@@ -16,9 +16,25 @@ char buffer[2 * kOutputReserveMax];
 size_t used;
 int fd = STDOUT_FILENO;
 const char *name = "standard output";
+const char *pendingPath;  // the -o file, until the first write opens it
 int writeError;
+bool reported;  // the error has been told already
+
+// The file is opened when the first bytes leave, so that a run that fails
+// before it has anything to write leaves an existing file as it was.
+void openPending() {
+    if (!pendingPath || writeError) return;
+    fd = open(pendingPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        writeError = errno;
+        reported = true;
+        complain("cannot write '%s': %s", pendingPath, strerror(writeError));
+    }
+    pendingPath = nullptr;
+}
 
 void drain() {
+    if (used > 0) openPending();
     size_t done = 0;
     while (done < used && !writeError) {
         ssize_t n = write(fd, buffer + done, used - done);
@@ -33,18 +49,12 @@ void drain() {
 
 }  // namespace
 
-bool outputToFile(const char *path) {
-    int opened = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (opened < 0) {
-        complain("cannot write '%s': %s", path, strerror(errno));
-        return false;
-    }
-    fd = opened;
+void outputToFile(const char *path) {
+    pendingPath = path;
     name = path;
-    return true;
 }
 
-bool outputIsTerminal() { return isatty(fd) == 1; }
+bool outputIsTerminal() { return !pendingPath && isatty(fd) == 1; }
 
 char *outputReserve(size_t length) {
     if (used + length > sizeof buffer) drain();
@@ -83,10 +93,11 @@ void outputFlush() { drain(); }
 
 bool outputFailed() { return writeError != 0; }
 
-int outputFinish() {
+int outputFinish(bool succeeded) {
+    if (succeeded) openPending();  // an empty result is still a file
     drain();
-    if (fd != STDOUT_FILENO && close(fd) != 0 && !writeError) writeError = errno;
-    if (!writeError) return kExitOk;
+    if (fd > STDERR_FILENO && close(fd) != 0 && !writeError) writeError = errno;
+    if (!writeError || reported) return writeError ? kExitFailed : kExitOk;
     complain("%s: %s", name, strerror(writeError));
     return kExitFailed;
 }

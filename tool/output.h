@@ -8,9 +8,11 @@
 // The most that one reservation may ask for.
 constexpr size_t kOutputReserveMax = size_t{1} << 17;
 
-// Sends the output to `path` (created 0600 if new, never through a symbolic
-// link) instead of standard output.  False, after saying why, when it cannot.
-bool outputToFile(const char *path);
+// Sends the output to `path` instead of standard output.  The file is created
+// (0600) or emptied when the first bytes leave, or at the end of a run that
+// succeeded; never through a symbolic link.
+void outputToFile(const char *path);
+// Whether the output goes to standard output, and that is a terminal.
 bool outputIsTerminal();
 
 // Room for `length` bytes (at most kOutputReserveMax), to be filled and
@@ -28,7 +30,7 @@ void outputFlush();
 bool outputFailed();
 
 // Writes what is left and closes a file; kExitFailed after saying why when
-// any write failed, else kExitOk.
-int outputFinish();
+// any write failed, else kExitOk.  `succeeded`: the run made all its output.
+int outputFinish(bool succeeded);
 
 #endif

@@ -146,9 +146,11 @@ TEST(TkvtoolFailures, AFailureIsOneLineAndStatus1WithNoValuePrinted) {
     }
 }
 
-TEST(TkvtoolFailures, OutputWrittenToAFileIsNotReadableByOthersAndNoLinkIsFollowed) {
+TEST(TkvtoolFailures, OutputFilesAreNewAndPrivateNeverReachedThroughALinkAndKeptWhenNothingCame) {
     Tool tool;
     TempFile target("keep");
+    EXPECT_EQ(tool.run({"edid", "2", "-o", target.path()}).exitCode, 1);
+    EXPECT_EQ(target.contents(), "keep");
     const std::string link = target.path() + ".link";
     ASSERT_EQ(symlink(target.path().c_str(), link.c_str()), 0);
     ProcessRun run = tool.run({"dump", "vram", "0", "10", "-o", link});

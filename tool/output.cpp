@@ -23,14 +23,15 @@ bool reported;  // the error has been told already
 // The file is opened when the first bytes leave, so that a run that fails
 // before it has anything to write leaves an existing file as it was.
 void openPending() {
-    if (!pendingPath || writeError) return;
-    fd = open(pendingPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const char *path = pendingPath;
+    if (!path || writeError) return;
+    pendingPath = nullptr;
+    fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         writeError = errno;
         reported = true;
-        complain("cannot write '%s': %s", pendingPath, strerror(writeError));
+        complain("cannot write '%s': %s", path, strerror(writeError));
     }
-    pendingPath = nullptr;
 }
 
 void drain() {

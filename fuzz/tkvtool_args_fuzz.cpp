@@ -13,6 +13,8 @@ void checkAccepted(const Invocation &in) {
     if (!in.space) return;
     if (in.width && !in.space->takes(in.width)) __builtin_trap();
     if (in.address >= in.space->size) __builtin_trap();
+    const unsigned word = in.space->wordBytes;
+    if (word && in.width && in.address % word + in.width > word) __builtin_trap();
     if (in.command->operands[2] == Operand::Length && uint64_t{in.address} + in.length > in.space->size)
         __builtin_trap();
 }

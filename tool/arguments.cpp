@@ -264,9 +264,13 @@ bool checkMemory(Parser &p) {
         return p.fail(usageError(topic, "%s has no %u-byte items", space.name, in.width));
     const bool bulk = in.command->operands[2] == Operand::Length || in.command->operands[2] == Operand::File;
     const unsigned width = in.width ? in.width : bulk ? 1 : space.defaultWidth;
-    if (space.naturalAlignment && in.address % width != 0)
-        return p.fail(
-            usageError(topic, "%s address 0x%x is not a multiple of %u", space.name, in.address, width));
+    // A PCI item is cut out of one 32-bit request; a run of them lies at
+    // multiples of their width, so that none reaches into the next word.
+    const bool several = bulk ? in.length > width : in.count > 1;
+    if (space.wordBytes &&
+        (in.address % space.wordBytes + width > space.wordBytes || (several && in.address % width != 0)))
+        return p.fail(usageError(topic, "%u-byte %s items from 0x%x cross %u-byte words", width, space.name,
+                                 in.address, space.wordBytes));
     if (in.address >= space.size)
         return p.fail(usageError(topic, "address 0x%x is outside %s (0 to 0x%x)", in.address, space.name,
                                  space.size - 1));

@@ -54,28 +54,28 @@ int pciWrite(uint32_t offset, uint64_t value) {
 
 constexpr unsigned widthIndex(unsigned width) { return width == 8 ? 3 : width == 4 ? 2 : width == 2 ? 1 : 0; }
 
-// One space a paragraph: name, size, widths, default width, alignment,
+// One space a paragraph: name, size, widths, default width, word size,
 // readers, writers, bulk reader.
 // clang-format off
 const Space kSpaces[] = {
-    {"reg", 0x1000000, 1 | 2 | 4 | 8, 4, false,
+    {"reg", 0x1000000, 1 | 2 | 4 | 8, 4, 0,
      {readAs<uint8_t, tkvRegReadByte>, readAs<uint16_t, tkvRegReadWord>,
       readAs<uint32_t, tkvRegReadLong>, readAs<uint64_t, tkvRegReadQuad>},
      {writeAs<uint8_t, tkvRegWriteByte>, writeAs<uint16_t, tkvRegWriteWord>,
       writeAs<uint32_t, tkvRegWriteLong>, writeAs<uint64_t, tkvRegWriteQuad>},
      tkvRegReadQuad},
-    {"vram", 0x10000000, 1 | 2 | 4 | 8, 4, false,
+    {"vram", 0x10000000, 1 | 2 | 4 | 8, 4, 0,
      {readAs<uint8_t, tkvVramReadByte>, readAs<uint16_t, tkvVramReadWord>,
       readAs<uint32_t, tkvVramReadLong>, readAs<uint64_t, tkvVramReadQuad>},
      {writeAs<uint8_t, tkvVramWriteByte>, writeAs<uint16_t, tkvVramWriteWord>,
       writeAs<uint32_t, tkvVramWriteLong>, writeAs<uint64_t, tkvVramWriteQuad>},
      tkvVramReadQuad},
     // Indices 0 to 0xFE: the library refuses 0xFF.
-    {"crtc", 0xFF, 1, 1, false,
+    {"crtc", 0xFF, 1, 1, 0,
      {readAs<uint8_t, tkvCrtcReadByte>}, {writeAs<uint8_t, tkvCrtcWriteByte>}, nullptr},
     // The extended configuration space of PCI Express; the driver decides how
     // much of it the device has.
-    {"pci", 0x1000, 1 | 2 | 4, 4, true,
+    {"pci", 0x1000, 1 | 2 | 4, 4, 4,
      {pciRead<1>, pciRead<2>, pciRead<4>}, {pciWrite<1>, pciWrite<2>, pciWrite<4>}, nullptr},
 };
 // clang-format on

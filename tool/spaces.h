@@ -14,7 +14,7 @@ struct Space {
     uint32_t size;          // offsets 0 to size - 1
     uint8_t widths;         // the access widths it takes, as a mask of 1, 2, 4 and 8
     uint8_t defaultWidth;   // of read and write
-    bool naturalAlignment;  // items lie at multiples of their width
+    uint8_t wordBytes;      // items must lie inside one aligned word of this size (0: any)
     ItemReader readers[4];  // by width 1, 2, 4, 8 (null where not taken)
     ItemWriter writers[4];
     int (*readQuad)(uint32_t, uint64_t *);  // the library's own, for bulk reads; or null

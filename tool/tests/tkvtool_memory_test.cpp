@@ -29,6 +29,7 @@ TEST(TkvtoolMemory, ValuesWrittenAreReadBackInEveryWidthAndSpace) {
     EXPECT_EQ(tool.out({"pci", "read", "0"}), "0x5a106b7a\n");
     EXPECT_EQ(tool.out({"read", "pci", "2", "-w", "2"}), "0x5a10\n");
     EXPECT_EQ(tool.out({"read", "pci", "1", "-w", "1"}), "0x6b\n");
+    EXPECT_EQ(tool.out({"read", "pci", "1", "-w", "2"}), "0x106b\n");
     EXPECT_EQ(tool.out({"pci", "write", "5", "1", "-w", "1", "-r"}), "");
     EXPECT_EQ(tool.out({"read", "pci", "4"}), "0x00000107\n");
 }

@@ -51,8 +51,15 @@ ProcessRun runPeer(const std::string &program, const std::vector<std::string> &a
     ProcessOptions options;
     options.program = program;
     options.preload = "";
+    options.env = {"LC_ALL=C"};  // the text column shows ASCII only, as tkvtool's does
     if (!input.empty()) options.input = input;
-    return runOneShot(args, options);
+    // A checking tool (TKV_TEST_WRAPPER) is for tkvtool, not for the peers.
+    const char *wrapper = getenv("TKV_TEST_WRAPPER");
+    const std::string saved = wrapper ? wrapper : "";
+    if (wrapper) unsetenv("TKV_TEST_WRAPPER");
+    ProcessRun run = runOneShot(args, options);
+    if (wrapper) setenv("TKV_TEST_WRAPPER", saved.c_str(), 1);
+    return run;
 }
 
 TempFile::TempFile(const std::string &bytes) {

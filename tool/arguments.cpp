@@ -39,20 +39,20 @@ constexpr OperandText kOperandText[] = {
 };
 const OperandText &textOf(Operand operand) { return kOperandText[static_cast<int>(operand)]; }
 
-struct OptionSpec {
+struct OptionWord {
     char letter;
     const char *longName;  // or null
     uint16_t option;
     bool takesValue;
 };
-constexpr OptionSpec kOptions[] = {
+constexpr OptionWord kOptions[] = {
     {'w', nullptr, kOptWidth, true},     {'c', nullptr, kOptCount, true},    {'m', nullptr, kOptMask, true},
     {'r', nullptr, kOptReadBack, false}, {'v', nullptr, kOptAllRows, false}, {'o', nullptr, kOptOutput, true},
     {'q', nullptr, kOptQuiet, false},    {0, "verify", kOptVerify, false},
 };
 
-const OptionSpec *findOption(char letter, const char *longName, uint16_t allowed) {
-    for (const OptionSpec &o : kOptions) {
+const OptionWord *findOption(char letter, const char *longName, uint16_t allowed) {
+    for (const OptionWord &o : kOptions) {
         const bool named = longName ? o.longName && strcmp(o.longName, longName) == 0 : o.letter == letter;
         if (named && (allowed & o.option)) return &o;
     }
@@ -135,7 +135,7 @@ struct Parser {
         return false;
     }
 
-    bool optionValue(const OptionSpec &o, const char *value) {
+    bool optionValue(const OptionWord &o, const char *value) {
         uint64_t v = 0;
         switch (o.option) {
         case kOptWidth:
@@ -167,13 +167,13 @@ struct Parser {
         const char *word = argv[at];
         const uint16_t allowed = in.command->options;
         if (word[1] == '-') {
-            const OptionSpec *o = findOption(0, word + 2, allowed);
+            const OptionWord *o = findOption(0, word + 2, allowed);
             if (!o) return fail(usageError(topic, "unknown option '%s'", word));
             flag(o->option);
             return true;
         }
         for (const char *letter = word + 1; *letter; ++letter) {
-            const OptionSpec *o = findOption(*letter, nullptr, allowed);
+            const OptionWord *o = findOption(*letter, nullptr, allowed);
             if (!o) return fail(usageError(topic, "unknown option '-%c'", *letter));
             if (!o->takesValue) {
                 flag(o->option);

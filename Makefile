@@ -30,12 +30,14 @@ asan-test:
 	$(call preset,asan)
 	ctest --preset asan -j$(JOBS)
 
-# The console and one-shot tests with tkvcon under valgrind's memcheck: any
-# report changes the program's exit status and output, so the test fails.
+# The console, one-shot and tkvtool tests with the programs under valgrind's
+# memcheck: any report changes the program's exit status and output, so the
+# test fails.
 VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
 valgrind-test:
 	$(call preset,valgrind)
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkv_console_tests
+	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkvtool_tests
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
@@ -52,7 +54,7 @@ bench:
 # only the compile commands are needed, nothing is built.
 tidy:
 	cmake --preset tidy $(CMAKE_ARGS) >/dev/null
-	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/' >build-tidy/clang-tidy.log 2>&1 || \
+	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/|tool/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
 	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests

@@ -38,6 +38,12 @@ constexpr Comparison kComparisons[] = {
     {"library call / bare request", "request/library", "request/bare", 1.1},
     {"tkvcon-sim dump / xxd", "dump/tkvcon", "dump/xxd", 1.0},
     {"tkvcon-sim ver / open-close program", "oneshot/tkvcon", "oneshot/open_close", 1.5},
+    {"tkvtool-sim dump -o FILE / xxd", "dumpraw/tkvtool", "dump/xxd", 0.25},
+    {"tkvtool-sim dump / hexdump -C (zeros)", "dumphex/tkvtool", "dumphex/hexdump", 1.0},
+    {"tkvtool-sim dump / xxd (zeros)", "dumphex/tkvtool", "dump/xxd", 1.0},
+    {"tkvtool-sim dump / hexdump -C (random)", "dumprandom/tkvtool", "dumprandom/hexdump", 1.0},
+    {"tkvtool-sim dump / xxd (random)", "dumprandom/tkvtool", "dumprandom/xxd", 1.0},
+    {"tkvtool-sim version / open-close prog.", "oneshot/tkvtool", "oneshot/open_close", 1.5},
 };
 
 }  // namespace

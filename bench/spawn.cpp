@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <string.h>
 #include <sys/wait.h>
 
 extern char **environ;
@@ -17,3 +18,10 @@ bool runQuietly(const char *const argv[]) {
     if (failed || waitpid(pid, &status, 0) != pid) return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+void runEachIteration(benchmark::State &state, const char *const argv[]) {
+    for (auto _ : state)
+        if (!runQuietly(argv)) state.SkipWithError("the program failed");
+}
+
+bool programFound(const char *path) { return *path && !strstr(path, "NOTFOUND"); }

@@ -4,14 +4,13 @@
 #include <getopt.h>
 #include <string.h>
 
+#include "command_line.h"
 #include "fuzz_input.h"
 #include "one_shot.h"
 #include "tekvaro.h"
 #include "tkvsim.h"
 
 namespace {
-
-constexpr int kMaxWords = 32;
 
 // zv sleeps while the camera settles; reg and vram dumps make one request per
 // item.  The count is found the way the mode finds it, on a copy of argv
@@ -20,7 +19,7 @@ bool tooSlow(int argc, char **argv) {
     if (argc < 2) return false;
     if (strcmp(argv[1], "zv") == 0) return true;
     if (strcmp(argv[1], "reg") != 0 && strcmp(argv[1], "vram") != 0) return false;
-    char *copy[kMaxWords + 2];
+    char *copy[fuzz::CommandLine::kMaxWords + 2];
     memcpy(copy, argv, sizeof(char *) * static_cast<size_t>(argc + 1));
     bool slow = false;
     opterr = 0;
@@ -39,21 +38,12 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size > 512) return -1;
-    char text[513];
-    memcpy(text, data, size);
-    text[size] = '\0';
     char program[] = "tkvcon";
-    char *argv[kMaxWords + 2] = {program};
-    int argc = 1;
-    char *end = nullptr;
-    for (char *word = strtok_r(text, " \t\n\r\v\f", &end); word && argc <= kMaxWords;
-         word = strtok_r(nullptr, " \t\n\r\v\f", &end))
-        argv[argc++] = word;
-    argv[argc] = nullptr;
-    if (tooSlow(argc, argv)) return -1;
+    fuzz::CommandLine line;
+    if (!line.split(data, size, program)) return -1;
+    if (tooSlow(line.argc, line.argv)) return -1;
     tkvsim::reset();
     optind = 0;  // glibc's full reset of getopt between runs
-    parseArg(argc, argv);
+    parseArg(line.argc, line.argv);
     return 0;
 }

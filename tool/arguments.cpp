@@ -1,0 +1,323 @@
+// The command line: global options, the command, then its operands and
+// options in any order.  Every word is checked here, before the device is
+// opened, so that a mistake costs nothing and says exactly what is wrong.
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "invocation.h"
+#include "numbers.h"
+#include "report.h"
+
+#ifndef TKV_VERSION
+#define TKV_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr uint8_t kFirstI2cAddress = 0x03, kLastI2cAddress = 0x77;
+constexpr int kLargestDeviceId = 0xFF;  // the library opens the node ID + 1 times
+
+// How operands are named in messages, and the values a small one takes.
+struct OperandText {
+    const char *noun;
+    const char *range;
+};
+constexpr OperandText kOperandText[] = {
+    {"", ""},
+    {"space", " (reg, vram, crtc or pci)"},
+    {"address", ""},
+    {"value", ""},
+    {"length", ""},
+    {"file", ""},
+    {"channel", " (0 or 1)"},
+    {"address", ""},
+    {"register", ""},
+    {"value", ""},
+    {"port", " (0 to 3)"},
+    {"port", " (0 or 1)"},
+};
+const OperandText &textOf(Operand operand) { return kOperandText[static_cast<int>(operand)]; }
+
+struct OptionWord {
+    char letter;
+    const char *longName;  // or null
+    uint16_t option;
+    bool takesValue;
+};
+constexpr OptionWord kOptions[] = {
+    {'w', nullptr, kOptWidth, true},     {'c', nullptr, kOptCount, true},    {'m', nullptr, kOptMask, true},
+    {'r', nullptr, kOptReadBack, false}, {'v', nullptr, kOptAllRows, false}, {'o', nullptr, kOptOutput, true},
+    {'q', nullptr, kOptQuiet, false},    {0, "verify", kOptVerify, false},
+};
+
+const OptionWord *findOption(char letter, const char *longName, uint16_t allowed) {
+    for (const OptionWord &o : kOptions) {
+        const bool named = longName ? o.longName && strcmp(o.longName, longName) == 0 : o.letter == letter;
+        if (named && (allowed & o.option)) return &o;
+    }
+    return nullptr;
+}
+
+bool isHelp(const char *word) { return strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0; }
+
+// The parser's state: where the messages point the user, and the outcome.
+struct Parser {
+    Invocation &in;
+    const char *topic;
+    int status = kExitOk;
+
+    bool fail(int usage) {
+        status = usage;
+        return false;
+    }
+
+    bool hex(const char *word, uint64_t max, const char *noun, const char *range, uint64_t &value) {
+        if (parseHex(word, max, value)) return true;
+        return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
+    }
+
+    bool i2cAddress(const char *word) {
+        uint64_t address;
+        if (!hex(word, 0xFF, "address", "", address)) return false;
+        if (address >= kFirstI2cAddress && address <= kLastI2cAddress) {
+            in.device = static_cast<uint8_t>(address);
+            return true;
+        }
+        const uint64_t half = address >> 1;
+        if (address > 0x7F && half >= kFirstI2cAddress && half <= kLastI2cAddress)
+            return fail(usageError(topic, "0x%02x is not a 7-bit address (did you mean 0x%02x?)",
+                                   static_cast<unsigned>(address), static_cast<unsigned>(half)));
+        if (address > 0x7F)
+            return fail(usageError(topic, "0x%02x is not a 7-bit address", static_cast<unsigned>(address)));
+        return fail(usageError(topic, "0x%02x is a reserved address (use 0x03 to 0x77)",
+                               static_cast<unsigned>(address)));
+    }
+
+    bool operand(Operand kind, const char *word) {
+        const OperandText &t = textOf(kind);
+        uint64_t v = 0;
+        switch (kind) {
+        case Operand::Space:
+            in.space = findSpace(word);
+            return in.space || fail(usageError(topic, "invalid %s '%s'%s", t.noun, word, t.range));
+        case Operand::Address:
+            if (!hex(word, UINT32_MAX, t.noun, t.range, v)) return false;
+            in.address = static_cast<uint32_t>(v);
+            return true;
+        case Operand::Value: return hex(word, UINT64_MAX, t.noun, t.range, in.value);
+        case Operand::Length:
+            if (!hex(word, UINT32_MAX, t.noun, t.range, v)) return false;
+            in.length = static_cast<uint32_t>(v);
+            return true;
+        case Operand::File: in.file = word; return true;
+        case Operand::Channel:
+            if (!hex(word, 1, t.noun, t.range, v)) return false;
+            in.channel = static_cast<uint8_t>(v);
+            return true;
+        case Operand::I2cAddress: return i2cAddress(word);
+        case Operand::Register:
+            if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
+            in.reg = static_cast<uint8_t>(v);
+            return true;
+        case Operand::Bytes:
+            if (in.byteCount == sizeof in.bytes) return fail(usageError(topic, "more than 256 values"));
+            if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
+            in.bytes[in.byteCount++] = static_cast<uint8_t>(v);
+            return true;
+        case Operand::DdcPort:
+        case Operand::ZvPort:
+            if (!hex(word, kind == Operand::DdcPort ? 3 : 1, t.noun, t.range, v)) return false;
+            in.port = static_cast<uint8_t>(v);
+            return true;
+        case Operand::None: break;
+        }
+        return false;
+    }
+
+    bool optionValue(const OptionWord &o, const char *value) {
+        uint64_t v = 0;
+        switch (o.option) {
+        case kOptWidth:
+            if (!parseHex(value, 8, v) || v == 0 || (v & (v - 1)) != 0)
+                return fail(usageError(topic, "invalid width '%s' (1, 2, 4 or 8)", value));
+            in.width = static_cast<unsigned>(v);
+            return true;
+        case kOptCount:
+            if (!hex(value, UINT32_MAX, "count", "", v)) return false;
+            if (v == 0) return fail(usageError(topic, "invalid count '%s'", value));
+            in.count = static_cast<uint32_t>(v);
+            return true;
+        case kOptMask: in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
+        case kOptOutput: in.output = value; return true;
+        default: return false;
+        }
+    }
+
+    void flag(uint16_t option) {
+        if (option == kOptReadBack) in.readBack = true;
+        if (option == kOptAllRows) in.allRows = true;
+        if (option == kOptQuiet) in.quiet = true;
+        if (option == kOptVerify) in.verify = true;
+    }
+
+    // One word that begins with '-': a long option, or letters, the last of
+    // which may take the rest of the word or the next word as its value.
+    bool options(int argc, char **argv, int &at) {
+        const char *word = argv[at];
+        const uint16_t allowed = in.command->options;
+        if (word[1] == '-') {
+            const OptionWord *o = findOption(0, word + 2, allowed);
+            if (!o) return fail(usageError(topic, "unknown option '%s'", word));
+            flag(o->option);
+            return true;
+        }
+        for (const char *letter = word + 1; *letter; ++letter) {
+            const OptionWord *o = findOption(*letter, nullptr, allowed);
+            if (!o) return fail(usageError(topic, "unknown option '-%c'", *letter));
+            if (!o->takesValue) {
+                flag(o->option);
+                continue;
+            }
+            if (letter[1]) return optionValue(*o, letter + 1);
+            if (at + 1 >= argc) return fail(usageError(topic, "option '-%c' needs a value", *letter));
+            return optionValue(*o, argv[++at]);
+        }
+        return true;
+    }
+
+    bool words(int argc, char **argv, int at) {
+        const Operand *next = in.command->operands;
+        bool optionsEnded = false;
+        for (; at < argc; ++at) {
+            const char *word = argv[at];
+            if (!optionsEnded && word[0] == '-' && word[1]) {
+                if (strcmp(word, "--") == 0) {
+                    optionsEnded = true;
+                    continue;
+                }
+                if (isHelp(word)) {
+                    printCommandHelp(*in.command);
+                    return fail(kExitOk);
+                }
+                if (!options(argc, argv, at)) return false;
+                continue;
+            }
+            if (*next == Operand::None) return fail(usageError(topic, "unexpected argument '%s'", word));
+            if (!operand(*next, word)) return false;
+            if (*next != Operand::Bytes) ++next;
+        }
+        if (*next != Operand::None && !(*next == Operand::Bytes && in.byteCount > 0))
+            return fail(usageError(topic, "missing %s", textOf(*next).noun));
+        return true;
+    }
+
+    // Until the command word: -d ID, --help, --version.
+    bool globalOptions(int argc, char **argv, int &at) {
+        for (; at < argc && argv[at][0] == '-'; ++at) {
+            const char *word = argv[at];
+            if (isHelp(word)) {
+                printOverview();
+                return fail(kExitOk);
+            }
+            if (strcmp(word, "--version") == 0) {
+                printf("tkvtool %s\n", TKV_VERSION);
+                return fail(kExitOk);
+            }
+            if (strncmp(word, "-d", 2) != 0) return fail(usageError(nullptr, "unknown option '%s'", word));
+            const char *value = word[2] ? word + 2 : at + 1 < argc ? argv[++at] : nullptr;
+            if (!value) return fail(usageError(nullptr, "option '-d' needs a value"));
+            uint64_t id;
+            if (!hex(value, kLargestDeviceId, "device", " (0 to ff)", id)) return false;
+            in.deviceId = static_cast<int>(id);
+        }
+        return true;
+    }
+
+    bool command(int argc, char **argv, int &at) {
+        if (at >= argc) return fail(usageError(nullptr, "missing command"));
+        const char *word = argv[at++];
+        if (!isCommandGroup(word)) {
+            in.command = findCommand(nullptr, word);
+            return in.command || fail(usageError(nullptr, "unknown command '%s'", word));
+        }
+        if (at >= argc || isHelp(argv[at])) {
+            if (at < argc) {
+                printGroupHelp(word);
+                return fail(kExitOk);
+            }
+            return fail(usageError(word, "missing %s command", word));
+        }
+        in.command = findCommand(word, argv[at]);
+        if (!in.command) return fail(usageError(word, "unknown %s command '%s'", word, argv[at]));
+        ++at;
+        return true;
+    }
+};
+
+// The checks that involve more than one word: widths, alignment, ranges.
+bool checkMemory(Parser &p) {
+    Invocation &in = p.in;
+    const Space &space = *in.space;
+    const char *topic = p.topic;
+    if (in.width && !space.takes(in.width))
+        return p.fail(usageError(topic, "%s has no %u-byte items", space.name, in.width));
+    const bool bulk = in.command->operands[2] == Operand::Length || in.command->operands[2] == Operand::File;
+    const unsigned width = in.width ? in.width : bulk ? 1 : space.defaultWidth;
+    // A PCI item is cut out of one 32-bit request; a run of them lies at
+    // multiples of their width, so that none reaches into the next word.
+    const bool several = bulk ? in.length > width : in.count > 1;
+    if (space.wordBytes &&
+        (in.address % space.wordBytes + width > space.wordBytes || (several && in.address % width != 0)))
+        return p.fail(usageError(topic, "%u-byte %s items from 0x%x cross %u-byte words", width, space.name,
+                                 in.address, space.wordBytes));
+    if (in.address >= space.size)
+        return p.fail(usageError(topic, "address 0x%x is outside %s (0 to 0x%x)", in.address, space.name,
+                                 space.size - 1));
+    if (bulk) {
+        if (in.command->operands[2] == Operand::File) return true;
+        if (uint64_t{in.address} + in.length > space.size)
+            return p.fail(usageError(topic, "0x%x bytes from 0x%x run past the end of %s (0x%x)", in.length,
+                                     in.address, space.name, space.size));
+        if (in.length % width != 0)
+            return p.fail(
+                usageError(topic, "length 0x%x is not a multiple of the width %u", in.length, width));
+        return true;
+    }
+    // Each request's offset must be one the library takes; the driver judges the rest.
+    if (uint64_t{in.address} + uint64_t{in.count - 1} * width >= space.size)
+        return p.fail(usageError(topic, "0x%x items from 0x%x run past the end of %s (0x%x)", in.count,
+                                 in.address, space.name, space.size));
+    if (in.value > widthMask(width))
+        return p.fail(usageError(topic, "value 0x%llx does not fit in %u byte%s",
+                                 static_cast<unsigned long long>(in.value), width, width == 1 ? "" : "s"));
+    if (in.mask > widthMask(width))
+        return p.fail(usageError(topic, "mask 0x%llx does not fit in %u byte%s",
+                                 static_cast<unsigned long long>(in.mask), width, width == 1 ? "" : "s"));
+    return true;
+}
+
+bool checkInvocation(Parser &p) {
+    Invocation &in = p.in;
+    if (in.command->pci) in.space = &pciSpace();
+    if (in.output && strcmp(in.output, "-") == 0 && isatty(STDOUT_FILENO))
+        return p.fail(usageError(p.topic, "raw bytes are not written to a terminal"));
+    if (in.command->options & kOptCount && !in.space && in.count > 0x100)
+        return p.fail(usageError(p.topic, "count 0x%x is more than 0x100", in.count));
+    return !in.space || checkMemory(p);
+}
+
+}  // namespace
+
+bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) {
+    Parser p{invocation, nullptr};
+    int at = 1;
+    bool ok = p.globalOptions(argc, argv, at) && p.command(argc, argv, at);
+    if (ok) {
+        char topic[32];
+        p.topic = commandTopic(*invocation.command, topic, sizeof topic);
+        ok = p.words(argc, argv, at) && checkInvocation(p);
+    }
+    status = p.status;
+    return ok;
+}

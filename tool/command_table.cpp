@@ -1,0 +1,121 @@
+// The command table and the help texts made from it.
+#include <stdio.h>
+#include <string.h>
+
+#include "commands.h"
+#include "invocation.h"
+
+namespace {
+
+using O = Operand;
+
+constexpr uint16_t kMemoryRead = kOptWidth | kOptCount;
+constexpr uint16_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
+
+// One command a line reads better than one field a line.
+// clang-format off
+const Command kCommands[] = {
+    {nullptr, "read", "SPACE ADDR [-w 1|2|4|8] [-c COUNT]", "Print values, one per line",
+     {O::Space, O::Address}, kMemoryRead, false, runRead},
+    {nullptr, "write", "SPACE ADDR VALUE [-w 1|2|4|8] [-m MASK] [-r]", "Write a value",
+     {O::Space, O::Address, O::Value}, kMemoryWrite, false, runWrite},
+    {nullptr, "dump", "SPACE START LENGTH [-w W] [-v] [-o FILE] [-q]", "Hex and ASCII rows, or raw bytes with -o",
+     {O::Space, O::Address, O::Length}, kOptWidth | kOptAllRows | kOptOutput | kOptQuiet, false, runDump},
+    {nullptr, "load", "SPACE START FILE [-w W] [--verify] [-q]", "Write a file's bytes (- for standard input)",
+     {O::Space, O::Address, O::File}, kOptWidth | kOptVerify | kOptQuiet, false, runLoad},
+    {"i2c", "detect", "CH", "Scan an I2C channel for devices",
+     {O::Channel}, 0, false, runI2cDetect},
+    {"i2c", "dump", "CH ADDR", "The 256 registers of an I2C device",
+     {O::Channel, O::I2cAddress}, 0, false, runI2cDump},
+    {"i2c", "get", "CH ADDR REG [-c COUNT]", "Print registers of an I2C device",
+     {O::Channel, O::I2cAddress, O::Register}, kOptCount, false, runI2cGet},
+    {"i2c", "set", "CH ADDR REG VALUE... [-r]", "Write registers of an I2C device",
+     {O::Channel, O::I2cAddress, O::Register, O::Bytes}, kOptReadBack, false, runI2cSet},
+    {nullptr, "edid", "PORT [-o FILE]", "A monitor's EDID: raw bytes, hex rows on a terminal",
+     {O::DdcPort}, kOptOutput, false, runEdid},
+    {"pci", "dump", "", "The 256-byte configuration header",
+     {}, 0, true, runPciDump},
+    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT]", "Print configuration registers",
+     {O::Address}, kMemoryRead, true, runRead},
+    {"pci", "write", "OFFSET VALUE [-w 1|2|4] [-m MASK] [-r]", "Write a configuration register",
+     {O::Address, O::Value}, kMemoryWrite, true, runWrite},
+    {"zv", "info", "PORT", "A zoom video port's window and camera",
+     {O::ZvPort}, 0, false, runZvInfo},
+    {nullptr, "version", "", "The driver's version",
+     {}, 0, false, runVersion},
+};
+// clang-format on
+
+struct OptionHelp {
+    uint16_t option;
+    const char *text;
+};
+constexpr OptionHelp kOptionHelp[] = {
+    {kOptWidth, "  -w W       bytes per request: 1, 2, 4 or 8"},
+    {kOptCount, "  -c COUNT   how many items (default 1)"},
+    {kOptMask, "  -m MASK    change only the bits in MASK (read, modify, write)"},
+    {kOptReadBack, "  -r         read back, and fail if the value did not stick"},
+    {kOptAllRows, "  -v         show every row (no * for repeated rows)"},
+    {kOptOutput, "  -o FILE    write the raw bytes to FILE (- for standard output)"},
+    {kOptQuiet, "  -q         no progress bar"},
+    {kOptVerify, "  --verify   read the bytes back and compare"},
+};
+
+void printUsageLine(const Command &c) {
+    printf("  tkvtool %s%s%s%s%s\n", c.group ? c.group : "", c.group ? " " : "", c.name,
+           *c.synopsis ? " " : "", c.synopsis);
+}
+
+}  // namespace
+
+const Command *findCommand(const char *group, const char *name) {
+    for (const Command &c : kCommands) {
+        const bool sameGroup = group ? c.group && strcmp(c.group, group) == 0 : !c.group;
+        if (sameGroup && strcmp(c.name, name) == 0) return &c;
+    }
+    return nullptr;
+}
+
+bool isCommandGroup(const char *word) {
+    for (const Command &c : kCommands)
+        if (c.group && strcmp(c.group, word) == 0) return true;
+    return false;
+}
+
+const char *commandTopic(const Command &command, char *text, unsigned size) {
+    snprintf(text, size, "%s%s%s", command.group ? command.group : "", command.group ? " " : "",
+             command.name);
+    return text;
+}
+
+void printOverview() {
+    fputs(
+        "Usage: tkvtool [-d ID] COMMAND ARGS...\n"
+        "Reads and writes the display controller behind /dev/tkvrw.\n\n",
+        stdout);
+    for (const Command &c : kCommands) printUsageLine(c);
+    fputs(
+        "\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x.\n"
+        "  -d ID      the device (default 0)\n"
+        "  --help     this text; tkvtool COMMAND --help tells about one command\n"
+        "  --version  tkvtool's version\n"
+        "Exit status: 0 success, 1 the device, a request or the output failed, 2 a usage error.\n"
+        "See tkvtool(1).\n",
+        stdout);
+}
+
+void printCommandHelp(const Command &command) {
+    fputs("Usage:\n", stdout);
+    printUsageLine(command);
+    printf("%s.\n", command.summary);
+    for (const OptionHelp &o : kOptionHelp)
+        if (command.options & o.option) puts(o.text);
+    fputs("Numbers are hexadecimal.  See tkvtool(1).\n", stdout);
+}
+
+void printGroupHelp(const char *group) {
+    fputs("Usage:\n", stdout);
+    for (const Command &c : kCommands)
+        if (c.group && strcmp(c.group, group) == 0) printUsageLine(c);
+    printf("tkvtool %s COMMAND --help tells more.\n", group);
+}

@@ -1,0 +1,20 @@
+// The commands, one function each; every one returns the exit status.
+#ifndef TKVTOOL_COMMANDS_H
+#define TKVTOOL_COMMANDS_H
+
+#include "invocation.h"
+
+int runRead(const Invocation &invocation);
+int runWrite(const Invocation &invocation);
+int runDump(const Invocation &invocation);
+int runLoad(const Invocation &invocation);
+int runI2cDetect(const Invocation &invocation);
+int runI2cDump(const Invocation &invocation);
+int runI2cGet(const Invocation &invocation);
+int runI2cSet(const Invocation &invocation);
+int runEdid(const Invocation &invocation);
+int runPciDump(const Invocation &invocation);
+int runZvInfo(const Invocation &invocation);
+int runVersion(const Invocation &invocation);
+
+#endif

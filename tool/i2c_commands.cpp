@@ -1,0 +1,125 @@
+// i2c detect, dump, get and set: the layouts of i2cdetect, i2cdump, i2cget
+// and i2cset on the controller's two I2C masters.
+#include <string.h>
+
+#include "commands.h"
+#include "hex_text.h"
+#include "output.h"
+#include "report.h"
+#include "tekvaro.h"
+
+namespace {
+
+constexpr int kNoAcknowledge = -2;
+constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
+constexpr int kRegisters = 256, kRow = 16;
+constexpr char kColumns[] = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f";
+
+// What a failed transaction means: the library's texts are for other readers.
+const char *i2cReason(int result) {
+    if (result == -1) return "the channel does not respond";
+    if (result == kNoAcknowledge) return "no device answers";
+    return tkvI2cErrString(result);
+}
+
+int i2cFailed(const char *what, const Invocation &in, unsigned reg, int result) {
+    complain("i2c %s %u 0x%02x 0x%02x: %s", what, in.channel, in.device, reg, i2cReason(result));
+    return kExitFailed;
+}
+
+// i2cdump's text column: . for 00 and ff, ? for the other unprintable bytes.
+char i2cText(uint8_t c) {
+    if (c == 0x00 || c == 0xFF) return '.';
+    return c < 0x20 || c >= 0x7F ? '?' : static_cast<char>(c);
+}
+
+}  // namespace
+
+// Each address is probed with a one-byte read of its register 0.  The grid
+// is printed once the scan is over; a channel that does not respond ends it.
+int runI2cDetect(const Invocation &in) {
+    bool present[0x80] = {};
+    for (int address = kFirstProbe; address <= kLastProbe; ++address) {
+        uint8_t byte;
+        const int result = tkvI2cRead(in.channel, address, 0, 1, &byte);
+        if (result != 0 && result != kNoAcknowledge) {
+            complain("i2c detect %u: %s", in.channel, i2cReason(result));
+            return kExitFailed;
+        }
+        present[address] = result == 0;
+    }
+    outputPrint("%s\n", kColumns);
+    for (int row = 0; row < 0x80; row += kRow) {
+        char line[4 + 3 * kRow + 2];
+        char *out = putByte(line, static_cast<uint8_t>(row));
+        *out++ = ':';
+        *out++ = ' ';
+        for (int address = row; address < row + kRow; ++address) {
+            if (address < kFirstProbe || address > kLastProbe) {
+                out = putText(out, "   ");
+            } else if (!present[address]) {
+                out = putText(out, "-- ");
+            } else {
+                out = putByte(out, static_cast<uint8_t>(address));
+                *out++ = ' ';
+            }
+        }
+        *out++ = '\n';
+        outputWrite(line, static_cast<size_t>(out - line));
+    }
+    return kExitOk;
+}
+
+// Sixteen registers a transaction; after a failure the rest show XX untried.
+int runI2cDump(const Invocation &in) {
+    outputPrint("%s    0123456789abcdef\n", kColumns);
+    int firstFailure = 0, failedAt = 0;
+    for (int row = 0; row < kRegisters; row += kRow) {
+        uint8_t bytes[kRow] = {};
+        const int result = firstFailure ? firstFailure : tkvI2cRead(in.channel, in.device, row, kRow, bytes);
+        if (result != 0 && !firstFailure) {
+            firstFailure = result;
+            failedAt = row;
+        }
+        char line[4 + 3 * kRow + 3 + kRow + 1];
+        char *out = putByte(line, static_cast<uint8_t>(row));
+        *out++ = ':';
+        *out++ = ' ';
+        for (uint8_t byte : bytes) {
+            out = result ? putText(out, "XX") : putByte(out, byte);
+            *out++ = ' ';
+        }
+        out = putText(out, "   ");
+        for (uint8_t byte : bytes) *out++ = result ? 'X' : i2cText(byte);
+        *out++ = '\n';
+        outputWrite(line, static_cast<size_t>(out - line));
+    }
+    if (!firstFailure) return kExitOk;
+    return i2cFailed("dump", in, static_cast<unsigned>(failedAt), firstFailure);
+}
+
+int runI2cGet(const Invocation &in) {
+    uint8_t bytes[kRegisters];
+    const int count = static_cast<int>(in.count);
+    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
+        return i2cFailed("get", in, in.reg, result);
+    for (int i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
+    return kExitOk;
+}
+
+int runI2cSet(const Invocation &in) {
+    const int count = static_cast<int>(in.byteCount);
+    if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes))
+        return i2cFailed("set", in, in.reg, result);
+    if (!in.readBack) return kExitOk;
+    uint8_t back[kRegisters];
+    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, back))
+        return i2cFailed("get", in, in.reg, result);
+    for (int i = 0; i < count; ++i) {
+        if (back[i] == in.bytes[i]) continue;
+        complain("i2c set %u 0x%02x 0x%02x: wrote 0x%02x, read back 0x%02x", in.channel, in.device,
+                 static_cast<unsigned>((in.reg + i) & 0xFF), in.bytes[i], back[i]);
+        return kExitFailed;
+    }
+    return kExitOk;
+}

@@ -1,0 +1,82 @@
+// One run of tkvtool as the command line describes it, checked and typed:
+// what the command table and the argument parser produce and the commands use.
+#ifndef TKVTOOL_INVOCATION_H
+#define TKVTOOL_INVOCATION_H
+
+#include <stdint.h>
+
+#include "spaces.h"
+
+// The options a command may take.
+enum Option : uint16_t {
+    kOptWidth = 1 << 0,     // -w W
+    kOptCount = 1 << 1,     // -c COUNT
+    kOptMask = 1 << 2,      // -m MASK
+    kOptReadBack = 1 << 3,  // -r
+    kOptAllRows = 1 << 4,   // -v
+    kOptOutput = 1 << 5,    // -o FILE
+    kOptQuiet = 1 << 6,     // -q
+    kOptVerify = 1 << 7,    // --verify
+};
+
+struct Invocation;
+
+// What a command's positional words are.
+enum class Operand : uint8_t {
+    None,
+    Space,
+    Address,
+    Value,
+    Length,
+    File,
+    Channel,
+    I2cAddress,
+    Register,
+    Bytes,
+    DdcPort,
+    ZvPort
+};
+
+struct Command {
+    const char *group;  // "i2c", "pci", "zv", or null for a command of one word
+    const char *name;
+    const char *synopsis;  // what follows the name
+    const char *summary;
+    Operand operands[5];  // in order; the first None ends them
+    uint16_t options;
+    bool pci;  // the space is PCI configuration space, not an operand
+    int (*run)(const Invocation &);
+};
+
+struct Invocation {
+    const Command *command = nullptr;
+    int deviceId = 0;
+    const Space *space = nullptr;
+    uint32_t address = 0;
+    uint64_t value = 0;
+    uint32_t length = 0;
+    const char *file = nullptr;
+    uint8_t channel = 0, device = 0, reg = 0, port = 0;
+    uint8_t bytes[256] = {};  // i2c set's values
+    unsigned byteCount = 0;
+    unsigned width = 0;  // 0: not given
+    uint32_t count = 1;
+    uint64_t mask = 0;
+    bool masked = false, readBack = false, verify = false, allRows = false, quiet = false;
+    const char *output = nullptr;  // -o; "-" is standard output
+};
+
+// The command table.
+const Command *findCommand(const char *group, const char *name);
+bool isCommandGroup(const char *word);
+// "read" or "i2c get": what `tkvtool TOPIC --help` takes.
+const char *commandTopic(const Command &command, char *text, unsigned size);
+void printOverview();
+void printCommandHelp(const Command &command);
+void printGroupHelp(const char *group);
+
+// Parses the command line: true when there is a command to run; otherwise
+// `status` is the exit status (help and version: 0, a usage error: 2).
+bool parseArguments(int argc, char **argv, Invocation &invocation, int &status);
+
+#endif

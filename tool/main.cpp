@@ -1,0 +1,60 @@
+// tkvtool: one operation on the display controller, in the conventions of
+// the usual command-line tools, for scripts and for people.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "invocation.h"
+#include "output.h"
+#include "report.h"
+#include "tekvaro.h"
+
+namespace {
+
+constexpr char kNode[] = "/dev/tkvrw";
+
+// tkvOpen reports a failed open itself ("Opening device 0 failed with -1");
+// trying the node first lets the user read one line that names the reason.
+bool openDevice(int id) {
+    const int probe = open(kNode, O_RDWR | O_CLOEXEC);
+    if (probe >= 0) close(probe);
+    const int fd = probe >= 0 ? tkvOpen(id) : -errno;
+    if (fd >= 0) return true;
+    complain("cannot open device %d (%s): %s", id, kNode, strerror(-fd));
+    return false;
+}
+
+// A standard descriptor that was closed is held by /dev/null, opened so that
+// using it still fails: otherwise the device or the output file could take
+// its number, and a dump meant for standard output would go there.
+void holdClosedStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // The lowest free number is this one, as the lower ones are open by now.
+        if (fcntl(fd, F_GETFD) == -1) open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    }
+}
+
+// Help and version texts go through stdio; a failed write still counts.
+int finishText(int status) {
+    if (fflush(stdout) == 0) return status;
+    complain("standard output: %s", strerror(errno));
+    return kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    holdClosedStandardDescriptors();
+    Invocation invocation;
+    int status = kExitOk;
+    if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
+    if (!openDevice(invocation.deviceId)) return kExitFailed;
+    const char *output = invocation.output;
+    if (output && strcmp(output, "-") != 0) outputToFile(output);
+    status = invocation.command->run(invocation);
+    const int outputStatus = outputFinish(status == kExitOk);
+    tkvClose();
+    return status != kExitOk ? status : outputStatus;
+}

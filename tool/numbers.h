@@ -1,0 +1,11 @@
+// Numbers on the command line: hexadecimal, with an optional 0x, and nothing
+// else in the word.
+#ifndef TKVTOOL_NUMBERS_H
+#define TKVTOOL_NUMBERS_H
+
+#include <stdint.h>
+
+// True when `word` is entirely a hex number no larger than `max`.
+bool parseHex(const char *word, uint64_t max, uint64_t &value);
+
+#endif

@@ -1,0 +1,27 @@
+// A progress bar on standard error for transfers that take a while: shown
+// only on a terminal, only once a second has passed, and wiped at the end.
+#ifndef TKVTOOL_PROGRESS_H
+#define TKVTOOL_PROGRESS_H
+
+#include <stdint.h>
+#include <time.h>
+
+class Progress {
+public:
+    // `total`: the bytes to move, 0 when unknown.  `wanted`: not turned off by -q.
+    Progress(uint64_t total, bool wanted);
+    ~Progress();
+    Progress(const Progress &) = delete;
+    Progress &operator=(const Progress &) = delete;
+
+    void update(uint64_t done);
+
+private:
+    uint64_t total_;
+    bool enabled_;
+    bool shown_ = false;
+    timespec start_{};
+    long lastTenth_ = -1;  // tenths of a second at the last drawing
+};
+
+#endif

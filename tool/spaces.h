@@ -1,0 +1,36 @@
+// The four address spaces that read, write, dump and load reach: register
+// space, video memory, the CRTC registers and PCI configuration space.
+#ifndef TKVTOOL_SPACES_H
+#define TKVTOOL_SPACES_H
+
+#include <stdint.h>
+
+// Requests return 0 or the error number of their failure.
+using ItemReader = int (*)(uint32_t offset, uint64_t &value);
+using ItemWriter = int (*)(uint32_t offset, uint64_t value);
+
+struct Space {
+    const char *name;
+    uint32_t size;          // offsets 0 to size - 1
+    uint8_t widths;         // the access widths it takes, as a mask of 1, 2, 4 and 8
+    uint8_t defaultWidth;   // of read and write
+    uint8_t wordBytes;      // items must lie inside one aligned word of this size (0: any)
+    ItemReader readers[4];  // by width 1, 2, 4, 8 (null where not taken)
+    ItemWriter writers[4];
+    int (*readQuad)(uint32_t, uint64_t *);  // the library's own, for bulk reads; or null
+
+    bool takes(unsigned width) const { return (widths & width) != 0; }
+    int read(uint32_t offset, unsigned width, uint64_t &value) const;
+    int write(uint32_t offset, unsigned width, uint64_t value) const;
+};
+
+// The space called `name`, or null.
+const Space *findSpace(const char *name);
+const Space &pciSpace();
+
+// The value bits of a width in bytes.
+constexpr uint64_t widthMask(unsigned width) {
+    return width >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * width)) - 1;
+}
+
+#endif

@@ -1,0 +1,128 @@
+// The I2C, EDID, PCI, zoom video and version commands on the simulated
+// controller, against edid-decode and lspci where they are installed.
+#include <algorithm>
+
+#include "tkvtool_run.h"
+
+namespace {
+
+const std::string kDetectGrid =
+    "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f\n"
+    "00:          -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "20: -- -- -- -- 24 -- -- -- -- -- -- -- -- -- -- -- \n"
+    "30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "40: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "50: 50 -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "60: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- \n"
+    "70: -- -- -- -- -- -- -- --                         \n";
+
+}  // namespace
+
+TEST(TkvtoolI2c, DetectShowsTheEepromAndTheDecoder) {
+    Tool tool;
+    EXPECT_EQ(tool.out({"i2c", "detect", "0"}), kDetectGrid);
+    std::string withoutEeprom = kDetectGrid;
+    withoutEeprom.replace(withoutEeprom.find("50: 50"), 6, "50: --");
+    EXPECT_EQ(tool.run({"i2c", "detect", "0"}, {"TKVSIM_I2C_ABSENT=0:50"}).out, withoutEeprom);
+}
+
+TEST(TkvtoolI2c, DumpHasTheByteTableAndXXForADeviceThatDoesNotAnswer) {
+    Tool tool;
+    tool.out({"i2c", "set", "0", "50", "20", "41", "ff", "7f"});
+    const std::string table = tool.out({"i2c", "dump", "0", "50"});
+    EXPECT_EQ(table.substr(0, 216),
+              "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    0123456789abcdef\n"
+              "00: 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f    .???????????????\n"
+              "10: 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f    ????????????????\n");
+    EXPECT_NE(table.find("20: 41 ff 7f 23 "), std::string::npos);
+    EXPECT_NE(table.find("    A.?#$%&'()*+,-./\n"), std::string::npos);
+    EXPECT_NE(table.find("\nf0: f0 f1 "), std::string::npos);
+    ProcessRun absent = tool.run({"i2c", "dump", "1", "50"});
+    EXPECT_NE(absent.out.find("f0: XX XX XX XX XX XX XX XX XX XX XX XX XX XX XX XX    XXXXXXXXXXXXXXXX\n"),
+              std::string::npos);
+    EXPECT_EQ(absent.err, "tkvtool: i2c dump 1 0x50 0x00: no device answers\n");
+    EXPECT_EQ(absent.exitCode, 1);
+}
+
+TEST(TkvtoolI2c, SetWritesWhatGetReadsAndReadBackCatchesARegisterThatDoesNotStick) {
+    Tool tool;
+    EXPECT_EQ(tool.out({"i2c", "set", "0", "0x50", "10", "aa", "bb", "-r"}), "");
+    EXPECT_EQ(tool.out({"i2c", "get", "0", "50", "f", "-c", "4"}), "0x0f\n0xaa\n0xbb\n0x12\n");
+    // The decoder's register 0 is its read-only chip version.
+    ProcessRun run = tool.run({"i2c", "set", "1", "24", "0", "5", "-r"});
+    EXPECT_EQ(run.err, "tkvtool: i2c set 1 0x24 0x00: wrote 0x05, read back 0x11\n");
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(TkvtoolEdid, RawBytesPassEdidDecodesConformityCheck) {
+    SKIP_WITHOUT(edidDecode, "edid-decode");
+    Tool tool;
+    const std::string edid = tool.out({"edid", "0"});
+    ASSERT_EQ(edid.size(), 256u);
+    ProcessRun decoded = runPeer(edidDecode, {"-c"}, edid);
+    EXPECT_NE(decoded.out.find("EDID conformity: PASS"), std::string::npos) << decoded.out;
+    TempFile file;
+    EXPECT_EQ(tool.out({"edid", "1", "-o", file.path()}).size(), 0u);
+    EXPECT_EQ(file.contents().size(), 128u);
+}
+
+TEST(TkvtoolEdid, ABadChecksumStillGivesTheBytesWithAWarning) {
+    Tool tool;
+    ProcessRun run = tool.run({"edid", "3"});
+    EXPECT_EQ(run.out.size(), 128u);
+    EXPECT_EQ(run.err, "tkvtool: edid 3: warning: block 0 has a bad checksum\n");
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(TkvtoolTerminal, EdidShowsHexRowsAndRawBytesAreNotWrittenToATerminal) {
+    Tool tool;
+    TerminalOutput rows = runOnTerminal({"edid", "1"}, tool.state());
+    EXPECT_EQ(rows.exitCode, 0);
+    EXPECT_EQ(rows.text.substr(0, 48), "00 ff ff ff ff ff ff 00 6b 53 24 10 00 00 00 00\n");
+    EXPECT_EQ(std::count(rows.text.begin(), rows.text.end(), '\n'), 8);
+    TerminalOutput raw = runOnTerminal({"dump", "vram", "0", "10", "-o", "-"}, tool.state());
+    EXPECT_EQ(raw.text, "tkvtool: raw bytes are not written to a terminal\nTry 'tkvtool dump --help'\n");
+    EXPECT_EQ(raw.exitCode, 2);
+}
+
+TEST(TkvtoolTerminal, ALongTransferShowsAProgressBarThatItWipes) {
+    Tool tool;
+    TerminalOutput run =
+        runOnTerminal({"dump", "vram", "0", "8000000", "-w", "2", "-o", "/dev/null"}, tool.state());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.text.find("%"), std::string::npos) << "the transfer may have taken less than a second";
+    EXPECT_EQ(run.text.back(), '\r');
+}
+
+TEST(TkvtoolPci, DumpReadsAsLspciDoes) {
+    SKIP_WITHOUT(lspci, "lspci");
+    Tool tool;
+    const std::string rows = tool.out({"pci", "dump"});
+    EXPECT_EQ(rows.substr(0, 52), "00: 7a 6b 10 5a 07 00 00 00 01 00 00 03 00 00 00 00\n");
+    TempFile file("00:00.0 dump\n" + rows);
+    EXPECT_EQ(runPeer(lspci, {"-F", file.path(), "-nn"}).out,
+              "00:00.0 VGA compatible controller [0300]: Device [6b7a:5a10] (rev 01)\n");
+    EXPECT_NE(runPeer(lspci, {"-F", file.path(), "-xxx"}).out.find(rows), std::string::npos);
+}
+
+TEST(TkvtoolInfo, ZvInfoReadsThePortsWindowAndCamera) {
+    Tool tool;
+    // Decoder programmed, capture on into hardware layer 1, a window at 16,8
+    // of 640x480 cut by 8 pixels, zoom x2 across, on CRTC 1.
+    tool.out({"i2c", "set", "0", "24", "2", "c0"});
+    tool.out({"write", "reg", "100c0", "511"});
+    tool.out({"write", "reg", "10064", "80010"});
+    tool.out({"write", "reg", "10068", "1e00280"});
+    tool.out({"write", "reg", "10038", "4000004"});
+    tool.out({"write", "reg", "10060", "2108"});
+    EXPECT_EQ(tool.out({"zv", "info", "0"}),
+              "x 16\ny 8\nwidth 640\nheight 480\ncut-left 8\nzoom-width 2\nzoom-height 1\ncrtc 1\n"
+              "camera-width 720\ncamera-height 576\n");
+}
+
+TEST(TkvtoolInfo, VersionIsTheDriversInDottedForm) {
+    Tool tool;
+    EXPECT_EQ(tool.out({"version"}), "1.0.0.0\n");
+    EXPECT_EQ(tool.run({"-d", "2", "version"}, {"TKVSIM_CORE_VERSION=2.3.4.5"}).out, "2.3.4.5\n");
+}

@@ -1,0 +1,169 @@
+// What tkvtool says about bad input and failures: one line (and for a usage
+// error, where to find help), the right exit status, nothing on stdout.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tkvtool_run.h"
+
+namespace {
+
+struct UsageCase {
+    std::vector<std::string> args;
+    const char *topic;  // of the "Try" line; null: tkvtool --help
+    std::string message;
+};
+
+const UsageCase kUsageCases[] = {
+    {{}, nullptr, "missing command"},
+    {{"frobnicate"}, nullptr, "unknown command 'frobnicate'"},
+    {{"--frob"}, nullptr, "unknown option '--frob'"},
+    {{"-d", "zz", "version"}, nullptr, "invalid device 'zz' (0 to ff)"},
+    {{"-d"}, nullptr, "option '-d' needs a value"},
+    {{"read"}, "read", "missing space"},
+    {{"read", "reg"}, "read", "missing address"},
+    {{"read", "reg", "0", "1"}, "read", "unexpected argument '1'"},
+    {{"version", "extra"}, "version", "unexpected argument 'extra'"},
+    {{"read", "rom", "0"}, "read", "invalid space 'rom' (reg, vram, crtc or pci)"},
+    {{"read", "reg", "zz"}, "read", "invalid address 'zz'"},
+    {{"read", "reg", "0x"}, "read", "invalid address '0x'"},
+    {{"read", "reg", "10g"}, "read", "invalid address '10g'"},
+    {{"read", "reg", "100000000"}, "read", "invalid address '100000000'"},
+    {{"read", "reg", "1000000"}, "read", "address 0x1000000 is outside reg (0 to 0xffffff)"},
+    {{"read", "crtc", "ff", "-w", "1"}, "read", "address 0xff is outside crtc (0 to 0xfe)"},
+    {{"read", "reg", "fffffc", "-c", "2"},
+     "read",
+     "0x2 items from 0xfffffc run past the end of reg (0x1000000)"},
+    {{"read", "reg", "0", "-w", "3"}, "read", "invalid width '3' (1, 2, 4 or 8)"},
+    {{"read", "crtc", "0", "-w", "2"}, "read", "crtc has no 2-byte items"},
+    {{"pci", "read", "0", "-w8"}, "pci read", "pci has no 8-byte items"},
+    {{"read", "pci", "2"}, "read", "4-byte pci items from 0x2 cross 4-byte words"},
+    {{"read", "pci", "1", "-w", "2", "-c", "2"}, "read", "2-byte pci items from 0x1 cross 4-byte words"},
+    {{"read", "reg", "0", "-x"}, "read", "unknown option '-x'"},
+    {{"read", "reg", "0", "-v"}, "read", "unknown option '-v'"},
+    {{"read", "reg", "0", "-c"}, "read", "option '-c' needs a value"},
+    {{"read", "reg", "0", "-c", "0"}, "read", "invalid count '0'"},
+    {{"write", "reg", "0"}, "write", "missing value"},
+    {{"write", "reg", "0", "-1"}, "write", "unknown option '-1'"},
+    {{"write", "reg", "0", "100", "-w", "1"}, "write", "value 0x100 does not fit in 1 byte"},
+    {{"write", "reg", "0", "1", "-m", "1ffff", "-w", "2"}, "write", "mask 0x1ffff does not fit in 2 bytes"},
+    {{"write", "reg", "0", "10000000000000000", "-w", "8"}, "write", "invalid value '10000000000000000'"},
+    {{"dump", "vram", "ffffff0", "20"},
+     "dump",
+     "0x20 bytes from 0xffffff0 run past the end of vram (0x10000000)"},
+    {{"dump", "reg", "0", "3", "-w", "2"}, "dump", "length 0x3 is not a multiple of the width 2"},
+    {{"load", "vram", "0"}, "load", "missing file"},
+    {{"i2c"}, "i2c", "missing i2c command"},
+    {{"i2c", "scan", "0"}, "i2c", "unknown i2c command 'scan'"},
+    {{"i2c", "detect", "2"}, "i2c detect", "invalid channel '2' (0 or 1)"},
+    {{"i2c", "get", "0", "a0", "0"}, "i2c get", "0xa0 is not a 7-bit address (did you mean 0x50?)"},
+    {{"i2c", "get", "0", "f0", "0"}, "i2c get", "0xf0 is not a 7-bit address"},
+    {{"i2c", "get", "0", "78", "0"}, "i2c get", "0x78 is a reserved address (use 0x03 to 0x77)"},
+    {{"i2c", "get", "0", "50", "100"}, "i2c get", "invalid register '100'"},
+    {{"i2c", "get", "0", "50", "0", "-c", "101"}, "i2c get", "count 0x101 is more than 0x100"},
+    {{"i2c", "set", "0", "50", "0"}, "i2c set", "missing value"},
+    {{"i2c", "set", "0", "50", "0", "1", "100"}, "i2c set", "invalid value '100'"},
+    {{"edid", "4"}, "edid", "invalid port '4' (0 to 3)"},
+    {{"zv", "info", "2"}, "zv info", "invalid port '2' (0 or 1)"},
+};
+
+}  // namespace
+
+TEST(TkvtoolUsage, BadInputGetsOneLineWhereToFindHelpAndStatus2) {
+    Tool tool;
+    for (const UsageCase &c : kUsageCases) {
+        ProcessRun run = tool.run(c.args);
+        std::string words;
+        for (const auto &a : c.args) words += a + " ";
+        const std::string topic = c.topic ? std::string(c.topic) + " " : "";
+        EXPECT_EQ(run.err, "tkvtool: " + c.message + "\nTry 'tkvtool " + topic + "--help'\n") << words;
+        EXPECT_EQ(run.exitCode, 2) << words;
+        EXPECT_EQ(run.out, "") << words;
+    }
+}
+
+TEST(TkvtoolUsage, HelpAndVersionGoToStandardOutput) {
+    Tool tool;
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"read", "--help"}, {"i2c", "--help"}, {"i2c", "set", "-h"}, {"--version"}}) {
+        ProcessRun run = tool.run(args);
+        EXPECT_EQ(run.exitCode, 0) << args[0];
+        EXPECT_EQ(run.err, "");
+        EXPECT_NE(run.out, "");
+    }
+    EXPECT_EQ(tool.out({"--version"}), "tkvtool 1.0.0\n");
+    EXPECT_NE(tool.out({"read", "--help"}).find("  -c COUNT   how many items (default 1)\n"),
+              std::string::npos);
+    EXPECT_NE(tool.out({"i2c", "--help"}).find("  tkvtool i2c set CH ADDR REG VALUE... [-r]\n"),
+              std::string::npos);
+}
+
+namespace {
+
+struct FailureCase {
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+    std::string err;
+};
+
+const FailureCase kFailureCases[] = {
+    {{"read", "reg", "fffffe"}, {}, "tkvtool: read reg 0x00fffffe (4 bytes): Invalid argument\n"},
+    {{"read", "reg", "10", "-w", "1"},
+     {"TKVSIM_FAIL_REQUESTS=5"},
+     "tkvtool: read reg 0x00000010 (1 byte): Input/output error\n"},
+    {{"write", "vram", "8", "1"},
+     {"TKVSIM_FAIL_REQUESTS=5"},
+     "tkvtool: write vram 0x00000008 (4 bytes): Input/output error\n"},
+    {{"write", "pci", "0", "0", "-r"},
+     {},
+     "tkvtool: write pci 0x00000000: wrote 0x00000000, read back 0x5a106b7a\n"},
+    {{"version"}, {"TKVSIM_FAIL_OPEN=13"}, "tkvtool: cannot open device 0 (/dev/tkvrw): Permission denied\n"},
+    {{"version"}, {"TKVSIM_FAIL_REQUESTS=5"}, "tkvtool: version: Input/output error\n"},
+    {{"zv", "info", "1"}, {"TKVSIM_FAIL_NTH=3"}, "tkvtool: zv info 1: Input/output error\n"},
+    {{"pci", "read", "100"}, {}, "tkvtool: read pci 0x00000100 (4 bytes): Invalid argument\n"},
+    {{"i2c", "get", "1", "50", "0"}, {}, "tkvtool: i2c get 1 0x50 0x00: no device answers\n"},
+    {{"i2c", "set", "0", "24", "3", "1"},
+     {"TKVSIM_I2C_HANG=0"},
+     "tkvtool: i2c set 0 0x24 0x03: the channel does not respond\n"},
+    {{"i2c", "detect", "0"}, {"TKVSIM_I2C_HANG=0"}, "tkvtool: i2c detect 0: the channel does not respond\n"},
+    {{"edid", "2"}, {}, "tkvtool: edid 2: no monitor (No such device or address)\n"},
+    {{"dump", "vram", "0", "10", "-o", "/nonexistent/x"},
+     {},
+     "tkvtool: cannot write '/nonexistent/x': No such file or directory\n"},
+    {{"dump", "vram", "0", "10", "-o", "/dev/full"}, {}, "tkvtool: /dev/full: No space left on device\n"},
+    {{"load", "vram", "0", "/nonexistent"},
+     {},
+     "tkvtool: cannot read '/nonexistent': No such file or directory\n"},
+};
+
+}  // namespace
+
+TEST(TkvtoolFailures, AFailureIsOneLineAndStatus1WithNoValuePrinted) {
+    Tool tool;
+    for (const FailureCase &c : kFailureCases) {
+        ProcessRun run = tool.run(c.args, c.env);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.exitCode, 1) << c.err;
+        EXPECT_EQ(run.out, "") << c.err;
+    }
+}
+
+TEST(TkvtoolFailures, OutputFilesAreNewAndPrivateNeverReachedThroughALinkAndKeptWhenNothingCame) {
+    Tool tool;
+    TempFile target("keep");
+    EXPECT_EQ(tool.run({"edid", "2", "-o", target.path()}).exitCode, 1);
+    EXPECT_EQ(target.contents(), "keep");
+    const std::string link = target.path() + ".link";
+    ASSERT_EQ(symlink(target.path().c_str(), link.c_str()), 0);
+    ProcessRun run = tool.run({"dump", "vram", "0", "10", "-o", link});
+    unlink(link.c_str());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(target.contents(), "keep");
+
+    const std::string fresh = target.path() + ".new";
+    EXPECT_EQ(tool.out({"dump", "vram", "0", "10", "-o", fresh}), "");
+    struct stat st {};
+    EXPECT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+    EXPECT_EQ(st.st_size, 16);
+    unlink(fresh.c_str());
+}

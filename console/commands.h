@@ -10,6 +10,11 @@ int memoryCommand(int which);
 // Finds a memory command word; -1 when it is not one.
 int findMemoryCommand(const char *word);
 
+// Back to the state at program start.
+void resetMemoryCommands();
+void resetI2cCommands();
+void resetZoomVideoCommands();
+
 int i2cCommand(int);
 int zoomVideoCommand(int);
 int ddcCommand(int);

@@ -66,6 +66,8 @@ int readBlock() {
 
 }  // namespace
 
+void resetI2cCommands() { channel = devadr = 0; }
+
 int i2cCommand(int) {
     char *sub = nextArgument();
     if (!sub) return kMissingArgument;

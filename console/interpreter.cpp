@@ -52,6 +52,11 @@ int runCommand(const char *word) {
 
 }  // namespace
 
+char *commandWord(char *command) {
+    wordCursor = command;
+    return nextWord(kCommandSeparators);
+}
+
 char *nextArgument() { return nextWord(kArgumentSeparators); }
 
 bool isRepeatLine() { return repeatLine; }
@@ -66,6 +71,14 @@ char *getCurCmdLine(char **cursor, char separator) {
         *cursor = start + strlen(start);
     }
     return start;
+}
+
+void resetConsole() {
+    resetLineEditor();
+    lastCmdLines[0] = '\0';
+    resetMemoryCommands();
+    resetI2cCommands();
+    resetZoomVideoCommands();
 }
 
 int parseAndRunCmd() {
@@ -85,8 +98,7 @@ int parseAndRunCmd() {
             if (*cursor == '\0') return kLineDone;
             continue;
         }
-        wordCursor = command;
-        char *word = nextWord(kCommandSeparators);
+        char *word = commandWord(command);
         if (!word) continue;
         uppercaseStr(word);
         int result = runCommand(word);

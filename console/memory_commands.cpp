@@ -103,6 +103,8 @@ int fill(const MemoryCommand &c, const Access &access) {
 
 }  // namespace
 
+void resetMemoryCommands() { oldOffset = 0; }
+
 int findMemoryCommand(const char *word) {
     for (size_t i = 0; i < sizeof kMemoryCommands / sizeof kMemoryCommands[0]; ++i)
         if (strcmp(word, kMemoryCommands[i].word) == 0) return static_cast<int>(i);

@@ -2,8 +2,8 @@
 // port.  Their numbers are decimal.
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
+#include "../common/zoom_video_port.h"
 #include "commands.h"
 #include "tekvaro.h"
 #include "text_helpers.h"
@@ -12,13 +12,6 @@ namespace {
 
 // The port named by the most recent zv command; negative: none usable.
 int32_t id = -1;
-
-constexpr useconds_t kCameraSettle = 100000;
-
-struct PortRegisters {
-    uint32_t control, width, height;  // ZV_PORT_CTRL and the halves of ZV_PORT_SIZE
-};
-constexpr PortRegisters kPorts[] = {{0x100C0, 0x100CC, 0x100CE}, {0x100D0, 0x100DC, 0x100DE}};
 
 // Reads the next decimal words into `values` until one is missing.
 void readNumbers(int32_t *const *values, int count) {
@@ -44,17 +37,19 @@ int32_t readHalf(uint32_t offset) {
 // Enables capture so the port measures the camera, then takes the missing
 // window size from it.
 bool probeCameraSize(int32_t &w, int32_t &h) {
-    const PortRegisters &port = kPorts[id == 0 ? 0 : 1];
+    const zoom_video::PortRegisters &port = zoom_video::portOf(id);
     uint32_t control = 0;
     tkvRegReadLong(port.control, &control);
-    tkvRegWriteLong(port.control, control | 1u);
-    usleep(kCameraSettle);
-    if (w == 0) w = readHalf(port.width);
-    if (h == 0) h = readHalf(port.height);
+    tkvRegWriteLong(port.control, control | zoom_video::kCaptureEnable);
+    zoom_video::waitForCaptureToSettle();
+    if (w == 0) w = readHalf(port.size);  // the width half
+    if (h == 0) h = readHalf(port.size + 2);
     return w != 0 && h != 0;
 }
 
 }  // namespace
+
+void resetZoomVideoCommands() { id = -1; }
 
 int zoomVideoCommand(int) {
     int32_t x = 0, y = 0, w = 0, h = 0, cutLeft = 0, zoomw = 0, zoomh = 0, connector = 0;

@@ -1,5 +1,6 @@
 // The one-shot command line: each input is split into words at white space
-// and handed to parseArg as tkvcon's arguments.
+// and handed to parseArg as tkvcon's arguments, on a fresh simulated device
+// with the faults the input chose (see fuzz::injectFaults).
 #include <ctype.h>
 #include <getopt.h>
 #include <string.h>
@@ -13,12 +14,13 @@ namespace {
 
 constexpr int kMaxWords = 32;
 
-// zv sleeps while the camera settles; reg and vram dumps make one request per
-// item.  The count is found the way the mode finds it, on a copy of argv
-// (getopt reorders it).
-bool tooSlow(int argc, char **argv) {
+// reg and vram dumps make one request per item, and zv on a hung I2C channel
+// makes a score of transactions that each take their whole time limit.  The
+// count is found the way the mode finds it, on a copy of argv (getopt
+// reorders it).
+bool tooSlow(int argc, char **argv, bool i2cHangs) {
     if (argc < 2) return false;
-    if (strcmp(argv[1], "zv") == 0) return true;
+    if (strcmp(argv[1], "zv") == 0) return i2cHangs;
     if (strcmp(argv[1], "reg") != 0 && strcmp(argv[1], "vram") != 0) return false;
     char *copy[kMaxWords + 2];
     memcpy(copy, argv, sizeof(char *) * static_cast<size_t>(argc + 1));
@@ -40,6 +42,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 512) return -1;
+    tkvsim::reset();
+    const fuzz::Faults faults = fuzz::injectFaults(data, size);
+    data += faults.inputBytes;
+    size -= faults.inputBytes;
     char text[513];
     memcpy(text, data, size);
     text[size] = '\0';
@@ -51,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
          word = strtok_r(nullptr, " \t\n\r\v\f", &end))
         argv[argc++] = word;
     argv[argc] = nullptr;
-    if (tooSlow(argc, argv)) return -1;
-    tkvsim::reset();
+    if (tooSlow(argc, argv, faults.i2cHangs)) return -1;
     optind = 0;  // glibc's full reset of getopt between runs
     parseArg(argc, argv);
     return 0;

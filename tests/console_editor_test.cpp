@@ -97,6 +97,13 @@ TEST(LineEditor, CarriageReturnAndLineFeedBothFinishALine) {
                   invalidCommand("A") + ">");
 }
 
+TEST(LineEditor, NulIsNoKey) {
+    // Ctrl-@ on an empty line would otherwise make it look empty and repeat the last line.
+    const std::string nul(1, '\0');
+    EXPECT_EQ(transcriptOf("rwl 28 5" + kEnter + nul + "rr" + nul + "l 28" + kEnter),
+              ">rwl 28 5\r\n>rrl 28\r\n00000028: 00000005\n>");
+}
+
 TEST(LineEditor, ControlAndHighBytesAreOrdinaryCharacters) {
     // A tab separates words; a byte above 0x7f is kept and left as it is.
     EXPECT_EQ(transcriptOf("rrl\t28" + kEnter + "x\xe9" + kEnter),

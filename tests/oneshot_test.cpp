@@ -47,7 +47,7 @@ ProcessRun tkvcon(const std::string &args, std::vector<std::string> env = {}) {
     }
     ProcessOptions options;
     options.env = std::move(env);
-    ProcessRun run = runOneShot(words, options);
+    ProcessRun run = runProgram(words, options);
     EXPECT_FALSE(run.timedOut) << args;
     return run;
 }
@@ -196,12 +196,12 @@ TEST(OneShot, SimulatorLauncherRunsTheProgramOnASavedDevice) {
     options.preload = preloadWithoutSimulator();
     options.env = {state.env()};
 
-    ProcessRun version = runOneShot({"ver"}, options);
+    ProcessRun version = runProgram({"ver"}, options);
     EXPECT_EQ(version.out, "1.0.0.0\n");
     EXPECT_EQ(version.err, "");
     EXPECT_EQ(version.exitCode, 0);
 
-    EXPECT_EQ(runOneShot({"--help"}, options).out, usage(TKVCON_SIM_PATH));
-    EXPECT_EQ(runOneShot({"vram", "-a", "300", "-o", "1", "-v", "77"}, options).out, "[00000300]=77\n");
+    EXPECT_EQ(runProgram({"--help"}, options).out, usage(TKVCON_SIM_PATH));
+    EXPECT_EQ(runProgram({"vram", "-a", "300", "-o", "1", "-v", "77"}, options).out, "[00000300]=77\n");
     EXPECT_EQ(outOf("vram -a 300", state), "00000300: 77\n");
 }

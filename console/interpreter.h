@@ -2,7 +2,7 @@
 #ifndef TKVCON_INTERPRETER_H
 #define TKVCON_INTERPRETER_H
 
-// Results of a line (and of a command handler).
+// Results of a line, and of a command handler.
 enum CommandResult : int {
     kLineDone = 0,
     kLineQuit = 1,

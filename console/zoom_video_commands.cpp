@@ -1,7 +1,6 @@
 // The zv commands: set up, start, stop, restart and inspect a zoom video
 // port.  Their numbers are decimal.
 #include <stdio.h>
-#include <string.h>
 
 #include "../common/zoom_video_port.h"
 #include "commands.h"
@@ -47,43 +46,54 @@ bool probeCameraSize(int32_t &w, int32_t &h) {
     return w != 0 && h != 0;
 }
 
+CommandResult init() {
+    int32_t channel = 0, sa = 0, layer = 0;
+    int32_t *const values[] = {&channel, &sa, &layer};
+    readNumbers(values, 3);
+    tkvZoomVideoInit(id, channel, sa, layer);
+    return kLineDone;
+}
+
+CommandResult start() {
+    int32_t x = 0, y = 0, w = 0, h = 0, cutLeft = 0, zoomw = 0, zoomh = 0, connector = 0;
+    int32_t *const values[] = {&w, &h, &x, &y, &cutLeft, &zoomw, &zoomh, &connector};
+    readNumbers(values, 8);
+    if ((w == 0 || h == 0) && !probeCameraSize(w, h)) return kMissingArgument;
+    tkvZoomVideoStart(id, x, y, w, h, cutLeft, zoomw, zoomh, connector);
+    return kLineDone;
+}
+
+CommandResult stop() {
+    tkvZoomVideoStop(id);
+    return kLineDone;
+}
+
+CommandResult restart() {
+    tkvZoomVideoRestart(id);
+    return kLineDone;
+}
+
+CommandResult info() {
+    int32_t x = 0, y = 0, w = 0, h = 0, cutLeft = 0, zoomw = 0, zoomh = 0, connector = 0, cameraW = 0,
+            cameraH = 0;
+    tkvZoomVideoGetParm(id, &x, &y, &w, &h, &cutLeft, &zoomw, &zoomh, &connector, &cameraW, &cameraH);
+    printf(
+        "Zoom video [%d]: X=%d Y=%d W=%d H=%d CutLeft=%d ZoomW=%d ZoomH=%d Connector=%d "
+        "CameraW=%d CameraH=%d\n",
+        id, x, y, w, h, cutLeft, zoomw, zoomh, connector, cameraW, cameraH);
+    return kLineDone;
+}
+
+// Each sub-command acts on the port its id word names, or on the last one.
+constexpr Command kZoomVideoCommands[] = {
+    {"INIT", init}, {"START", start}, {"STOP", stop}, {"RESTART", restart}, {"INFO", info},
+};
+
 }  // namespace
 
 void resetZoomVideoCommands() { id = -1; }
 
-int zoomVideoCommand(int) {
-    int32_t x = 0, y = 0, w = 0, h = 0, cutLeft = 0, zoomw = 0, zoomh = 0, connector = 0;
-    char *sub = nextArgument();
-    if (!sub) return kMissingArgument;
-    uppercaseStr(sub);
-    if (strcmp(sub, "INIT") == 0) {
-        if (!usablePort()) return kMissingArgument;
-        int32_t channel = 0, sa = 0, layer = 0;
-        int32_t *const values[] = {&channel, &sa, &layer};
-        readNumbers(values, 3);
-        tkvZoomVideoInit(id, channel, sa, layer);
-    } else if (strcmp(sub, "START") == 0) {
-        if (!usablePort()) return kMissingArgument;
-        int32_t *const values[] = {&w, &h, &x, &y, &cutLeft, &zoomw, &zoomh, &connector};
-        readNumbers(values, 8);
-        if ((w == 0 || h == 0) && !probeCameraSize(w, h)) return kMissingArgument;
-        tkvZoomVideoStart(id, x, y, w, h, cutLeft, zoomw, zoomh, connector);
-    } else if (strcmp(sub, "STOP") == 0) {
-        if (!usablePort()) return kMissingArgument;
-        tkvZoomVideoStop(id);
-    } else if (strcmp(sub, "RESTART") == 0) {
-        if (!usablePort()) return kMissingArgument;
-        tkvZoomVideoRestart(id);
-    } else if (strcmp(sub, "INFO") == 0) {
-        if (!usablePort()) return kMissingArgument;
-        int32_t cameraW = 0, cameraH = 0;
-        tkvZoomVideoGetParm(id, &x, &y, &w, &h, &cutLeft, &zoomw, &zoomh, &connector, &cameraW, &cameraH);
-        printf(
-            "Zoom video [%d]: X=%d Y=%d W=%d H=%d CutLeft=%d ZoomW=%d ZoomH=%d Connector=%d "
-            "CameraW=%d CameraH=%d\n",
-            id, x, y, w, h, cutLeft, zoomw, zoomh, connector, cameraW, cameraH);
-    } else {
-        puts("Invalid zoom video command. Use help or ? [zc] for command info");
-    }
-    return kLineDone;
+CommandResult zoomVideoCommand() {
+    return runSubCommand(kZoomVideoCommands,
+                         "Invalid zoom video command. Use help or ? [zc] for command info", usablePort);
 }

@@ -14,9 +14,6 @@ struct Command {
     CommandResult (*run)();
 };
 
-// The row of `table` whose word is `word`, exactly; null when there is none.
-const Command *findCommand(const Command *table, size_t count, const char *word);
-
 // Runs the row of `table` named by the next argument word, in any case.  A
 // missing word ends the line with kMissingArgument; an unknown one prints
 // `unknownMessage` and the line goes on.  When `ready` is given, a known

@@ -80,6 +80,13 @@ char *nextWord(const char *separators) {
     return start;
 }
 
+// The row of `table` whose word is `word`, exactly; null when there is none.
+const Command *findCommand(const Command *table, size_t count, const char *word) {
+    for (size_t i = 0; i < count; ++i)
+        if (strcmp(word, table[i].word) == 0) return &table[i];
+    return nullptr;
+}
+
 CommandResult runCommand(const char *word) {
     if (const Command *c = findCommand(kCommands, sizeof kCommands / sizeof kCommands[0], word))
         return c->run();
@@ -88,12 +95,6 @@ CommandResult runCommand(const char *word) {
 }
 
 }  // namespace
-
-const Command *findCommand(const Command *table, size_t count, const char *word) {
-    for (size_t i = 0; i < count; ++i)
-        if (strcmp(word, table[i].word) == 0) return &table[i];
-    return nullptr;
-}
 
 CommandResult runSubCommand(const Command *table, size_t count, const char *unknownMessage, bool (*ready)()) {
     char *word = nextArgument();

@@ -48,11 +48,11 @@ void restoreAndStop(int sig) {
     const int savedErrno = errno;
     if (mode != kOwnMode) restoreTerminal();
     signal(sig, SIG_DFL);
-    raise(sig);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);  // stopped here until continued
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    kill(getpid(), sig);  // stopped here until continued
     arm(sig, restoreAndStop);
     // Continued: the SIGCONT waiting behind this handler goes raw again and
     // redraws.  Without one, the stop was discarded (a process group with no
@@ -68,14 +68,14 @@ void reenterRaw(int) {
     if (mode == kRaw) {
         rawAgain();
         const ShownLine &line = *shown;
-        char text[2 + 2 * 256];
+        char text[2 + 2 * 256];  // CR, prompt, a line of at most 255 and as many backspaces
         int n = 0;
         text[n++] = '\r';
         text[n++] = line.prompt;
         for (int i = 0; i < line.length; ++i) text[n++] = line.text[i];
         for (int i = line.cursor; i < line.length; ++i) text[n++] = '\b';
         const ssize_t written = write(STDOUT_FILENO, text, static_cast<size_t>(n));
-        (void)written;  // a failed echo is noticed by the next write through stdio
+        (void)written;  // nothing a handler could do about it
     }
     errno = savedErrno;
 }

@@ -13,7 +13,7 @@ struct ShownLine {
 };
 
 // The next byte typed (0-255), or -1 when input has ended or failed.
-int readKey(const ShownLine &shown);
+int readKey(const ShownLine &line);
 
 // True when standard input is a terminal, not a pipe or a file.
 bool inputIsTerminal();

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "standard_streams.h"
+
 namespace {
 
 constexpr char kDigits[] = "0123456789abcdef";
@@ -64,7 +66,8 @@ void putItem(uint64_t value, int bytes) {
 
 // Piece by piece, as printf would write them: stdio then flushes at the same
 // moments, and the library's complaints about refused offsets interleave with
-// the dump exactly as they would with printf.
+// the dump exactly as they would with printf.  A failed write ends the dump:
+// nothing after it could be seen.
 void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSource item,
                const void *context) {
     uint32_t address = start;
@@ -77,6 +80,7 @@ void dumpItems(uint32_t start, int32_t count, const DumpLayout &layout, ItemSour
             putchar_unlocked(':');
         }
         putItem(value, layout.itemBytes);
+        if (outputFailed()) return;
         if (++column == layout.perRow) column = 0;
         address += static_cast<uint32_t>(layout.itemBytes);
     }

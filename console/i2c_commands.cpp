@@ -1,7 +1,6 @@
 // The i2c commands: pick a channel and device once, then read, write and
 // dump its byte registers.
 #include <stdio.h>
-#include <string.h>
 
 #include "commands.h"
 #include "hex_output.h"
@@ -15,48 +14,46 @@ constexpr int kBufferSize = 256;
 int32_t channel;
 int32_t devadr;
 
-int32_t hexArg(const char *word) { return static_cast<int32_t>(static_cast<uint32_t>(htoi(word))); }
-
 bool failed(int result) {
     if (result != 0) printf("I2C error: %s\n", tkvI2cErrString(result));
     return result != 0;
 }
 
-int setDevice() {
+CommandResult setDevice() {
     if (const char *word = nextArgument()) {
-        channel = hexArg(word);
-        if ((word = nextArgument())) devadr = hexArg(word);
+        channel = signedHexArg(word);
+        if ((word = nextArgument())) devadr = signedHexArg(word);
     }
     printf("Set I2C to channel %d with device address 0x%02x (7-bit)\n", channel,
            static_cast<unsigned>(devadr));
     return kLineDone;
 }
 
-int readByte() {
+CommandResult readByte() {
     const char *subadr = nextArgument();
     if (!subadr) return kMissingArgument;
     uint8_t buffer[kBufferSize] = {};
-    const int32_t sub = hexArg(subadr);
+    const int32_t sub = signedHexArg(subadr);
     if (!failed(tkvI2cRead(channel, devadr, sub, 1, buffer)))
         dumpBytes(static_cast<uint32_t>(sub), 1, 4, buffer);
     return kLineDone;
 }
 
-int writeByte() {
+CommandResult writeByte() {
     const char *subadr = nextArgument();
     const char *value = subadr ? nextArgument() : nullptr;
     if (!value) return kMissingArgument;
     uint8_t buffer[kBufferSize] = {static_cast<uint8_t>(htoi(value))};
-    failed(tkvI2cWrite(channel, devadr, hexArg(subadr), 1, buffer));
+    failed(tkvI2cWrite(channel, devadr, signedHexArg(subadr), 1, buffer));
     return kLineDone;
 }
 
-int readBlock() {
+CommandResult readBlock() {
     const char *subadr = nextArgument();
     const char *countWord = subadr ? nextArgument() : nullptr;
     if (!countWord) return kMissingArgument;
-    const int32_t sub = hexArg(subadr);
-    int32_t count = hexArg(countWord);
+    const int32_t sub = signedHexArg(subadr);
+    int32_t count = signedHexArg(countWord);
     if (count > kBufferSize) count = kBufferSize;
     uint8_t buffer[kBufferSize] = {};
     if (!failed(tkvI2cRead(channel, devadr, sub, count, buffer)))
@@ -64,16 +61,17 @@ int readBlock() {
     return kLineDone;
 }
 
+constexpr Command kI2cCommands[] = {
+    {"SET", setDevice},
+    {"RB", readByte},
+    {"WB", writeByte},
+    {"RBS", readBlock},
+};
+
 }  // namespace
 
-int i2cCommand(int) {
-    char *sub = nextArgument();
-    if (!sub) return kMissingArgument;
-    uppercaseStr(sub);
-    if (strcmp(sub, "SET") == 0) return setDevice();
-    if (strcmp(sub, "RB") == 0) return readByte();
-    if (strcmp(sub, "WB") == 0) return writeByte();
-    if (strcmp(sub, "RBS") == 0) return readBlock();
-    puts("Invalid I2C command. Use help or ? [i2c] for command info");
-    return kLineDone;
+void resetI2cCommands() { channel = devadr = 0; }
+
+CommandResult i2cCommand() {
+    return runSubCommand(kI2cCommands, "Invalid I2C command. Use help or ? [i2c] for command info");
 }

@@ -2,6 +2,7 @@
 #include <stdio.h>
 
 #include "commands.h"
+#include "core_version.h"
 #include "hex_output.h"
 #include "tekvaro.h"
 #include "text_helpers.h"
@@ -11,18 +12,11 @@ namespace {
 // The library's EDID data area holds this many bytes; a dump never reads past it.
 constexpr int32_t kEdidAreaSize = 512;
 
-uint32_t hexArg(const char *word) { return static_cast<uint32_t>(htoi(word)); }
-
-// The version's four numbers, or the failure line; true on success.
-bool readVersion(int (&ver)[4]) {
-    int result = tkvTkvcoreVer(&ver[0], &ver[1], &ver[2], &ver[3]);
-    if (result != 0) printf("get tkvcore version failed with err=%d\n", result);
-    return result == 0;
-}
+void versionFailed(int result) { printf("get tkvcore version failed with err=%d\n", result); }
 
 }  // namespace
 
-int ddcCommand(int) {
+CommandResult ddcCommand() {
     const char *word = nextArgument();
     if (!word) return kMissingArgument;
     const uint32_t port = hexArg(word);
@@ -43,7 +37,7 @@ int ddcCommand(int) {
     return kLineDone;
 }
 
-int pciCommand(int) {
+CommandResult pciCommand() {
     const char *address = nextArgument();
     if (!address) return kMissingArgument;
     if (const char *value = nextArgument()) {
@@ -56,18 +50,19 @@ int pciCommand(int) {
     return kLineDone;
 }
 
-int versionCommand(int) {
-    int ver[4] = {};
-    if (readVersion(ver)) printf("%d.%d.%d.%d\n", ver[0], ver[1], ver[2], ver[3]);
+CommandResult versionCommand() {
+    if (const int result = printCoreVersion()) versionFailed(result);
     return kLineDone;
 }
 
-int infoCommand(int) {
+CommandResult infoCommand() {
     int ver[4] = {};
-    if (readVersion(ver))
+    if (const int result = tkvTkvcoreVer(&ver[0], &ver[1], &ver[2], &ver[3]))
+        versionFailed(result);
+    else
         printf("VN701/VN702: 1024MB total video memory, driver version %d.%d.%d.%d\n", ver[0], ver[1], ver[2],
                ver[3]);
     return kLineDone;
 }
 
-int quitCommand(int) { return kLineQuit; }
+CommandResult quitCommand() { return kLineQuit; }

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "standard_streams.h"
 #include "terminal.h"
 
 char CmdLines[kCmdLineSize];
@@ -15,8 +16,15 @@ constexpr char kBackspace = 0x08;
 
 int CmdLinesLen;                  // characters in the line being edited
 char lastCmdLines[kCmdLineSize];  // the history: the last finished line
+// A line from a pipe or file ended with a carriage return: a line feed right
+// after it belongs to the same line end (CR LF scripts).
+bool lineFeedEndsNothing;
 
 void put(char c) { putchar_unlocked(c); }
+
+void flushEcho() {
+    if (fflush(stdout) != 0) noteWriteError();
+}
 
 void putRun(const char *text, int length) {
     for (int i = 0; i < length; ++i) put(text[i]);
@@ -33,9 +41,11 @@ struct Edit {
     char save[kCmdLineSize] = {};
 };
 
-int finishLine() {
+int finishLine(int key) {
     put('\r');
     put('\n');
+    flushEcho();  // the echo comes before the line's output and complaints
+    lineFeedEndsNothing = key == '\r' && !inputIsTerminal();
     CmdLines[CmdLinesLen] = '\0';
     strcpy(lastCmdLines, CmdLines);
     CmdLinesLen = 0;
@@ -118,18 +128,39 @@ void arrow(Edit &e, int key) {
     }
 }
 
+// Input has ended or failed.  A line half typed on a terminal that hung up
+// is not what anybody asked to run; a script's last line without a line end is.
+int endOfInput() {
+    if (CmdLinesLen == 0 || inputIsTerminal()) {
+        CmdLinesLen = 0;
+        return 1;
+    }
+    return finishLine('\n');
+}
+
 }  // namespace
+
+void resetLineEditor() {
+    CmdLines[0] = '\0';
+    CmdLinesLen = 0;
+    lastCmdLines[0] = '\0';
+    lineFeedEndsNothing = false;
+}
 
 int getCmdLine() {
     Edit e;
     int escapeState = 0, sequenceByte = 0;
     put(kPrompt);
     for (;;) {
-        fflush(stdout);  // every echo is on the screen before the next key
-        int key = readKey();
-        if (key < 0) return CmdLinesLen > 0 ? finishLine() : 1;  // input has ended
+        flushEcho();  // every echo is on the screen before the next key
+        int key = readKey(ShownLine{kPrompt, CmdLines, CmdLinesLen, e.cursor});
+        if (key < 0) return endOfInput();
         key &= 0xFF;
-        if (key == '\r' || key == '\n') return finishLine();
+        const bool afterCarriageReturn = lineFeedEndsNothing;
+        lineFeedEndsNothing = false;
+        if (key == '\n' && afterCarriageReturn) continue;
+        if (key == 0) continue;  // Ctrl-@: inserting it would make the line look empty
+        if (key == '\r' || key == '\n') return finishLine(key);
         if (key == 0x1B) {
             escapeState = 1;
             continue;

@@ -9,7 +9,12 @@ constexpr int kCmdLineSize = 256;  // at most 255 characters and a terminator
 extern char CmdLines[kCmdLineSize];
 
 // Reads one line into CmdLines: 0 when it was finished with Enter, 1 when the
-// user pressed Ctrl-C (or input ended with nothing typed).
+// user pressed Ctrl-C or input ended (a pipe's or file's last line without a
+// line end is finished first).  A NUL byte is no key; from a pipe or file a
+// carriage return and a line feed after it are one line end.
 int getCmdLine();
+
+// Forgets the line being typed and the history, as at program start.
+void resetLineEditor();
 
 #endif

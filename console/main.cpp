@@ -5,12 +5,14 @@
 #include "interpreter.h"
 #include "line_editor.h"
 #include "one_shot.h"
+#include "standard_streams.h"
 #include "tekvaro.h"
 
 int main(int argc, char **argv) {
+    openClosedStandardDescriptors();
     if (tkvOpen(0) < 0) {
         puts("Open device tekvaro error");
-        return 1;
+        return finishOutput(1);
     }
     if (argc < 2) {
         while (getCmdLine() != 1)
@@ -19,5 +21,5 @@ int main(int argc, char **argv) {
         parseArg(argc, argv);
     }
     tkvClose();
-    return 0;
+    return finishOutput(0);
 }

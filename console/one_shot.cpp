@@ -4,6 +4,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "core_version.h"
 #include "device_access.h"
 #include "hex_output.h"
 #include "tekvaro.h"
@@ -13,20 +14,17 @@ namespace {
 
 constexpr int kI2cBufferSize = 256;
 
-uint32_t hex32(const char *text) { return static_cast<uint32_t>(htoi(text)); }
-int32_t signedHex32(const char *text) { return static_cast<int32_t>(hex32(text)); }
-
 void memoryMode(int argc, char **argv, Target target) {
     uint32_t offset = 0;
     int32_t operation = 0, width = 1, count = 1;
     uint64_t value = 0;
     for (int option; (option = getopt(argc, argv, "a:o:w:v:n:")) != -1;) {
         switch (option) {
-        case 'a': offset = hex32(optarg); break;
+        case 'a': offset = hexArg(optarg); break;
         case 'o': operation = decimalArg(optarg); break;
         case 'w': width = decimalArg(optarg); break;
         case 'v': value = htoi(optarg); break;
-        case 'n': count = signedHex32(optarg); break;
+        case 'n': count = signedHexArg(optarg); break;
         default: break;  // getopt has said what is wrong
         }
     }
@@ -58,12 +56,12 @@ void i2cMode(int argc, char **argv) {
     int32_t channel = 0, device = 0, subadr = 0, operation = 0, value = 0, count = 1;
     for (int option; (option = getopt(argc, argv, "c:d:a:o:v:n:")) != -1;) {
         switch (option) {
-        case 'c': channel = signedHex32(optarg); break;
-        case 'd': device = signedHex32(optarg); break;
-        case 'a': subadr = signedHex32(optarg); break;
-        case 'o': operation = signedHex32(optarg); break;
-        case 'v': value = signedHex32(optarg); break;
-        case 'n': count = signedHex32(optarg); break;
+        case 'c': channel = signedHexArg(optarg); break;
+        case 'd': device = signedHexArg(optarg); break;
+        case 'a': subadr = signedHexArg(optarg); break;
+        case 'o': operation = signedHexArg(optarg); break;
+        case 'v': value = signedHexArg(optarg); break;
+        case 'n': count = signedHexArg(optarg); break;
         default: break;
         }
     }
@@ -110,12 +108,6 @@ void zoomVideoMode(int argc, char **argv) {
     tkvZoomVideoStart(port, x, y, w, h, cutLeft, 0, 0, crtc);
 }
 
-void versionMode() {
-    int ver[4] = {};
-    if (tkvTkvcoreVer(&ver[0], &ver[1], &ver[2], &ver[3]) == 0)
-        printf("%d.%d.%d.%d\n", ver[0], ver[1], ver[2], ver[3]);
-}
-
 bool isOneOf(const char *word, const char *const (&words)[4]) {
     for (const char *w : words)
         if (strcmp(word, w) == 0) return true;
@@ -137,7 +129,7 @@ void parseArg(int argc, char **argv) {
     else if (strcmp(mode, "zv") == 0)
         zoomVideoMode(argc, argv);
     else if (isOneOf(mode, kVersionWords))
-        versionMode();
+        printCoreVersion();  // nothing is printed on failure
     else
         optHelp(argv[0]);
 }

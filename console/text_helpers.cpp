@@ -26,6 +26,10 @@ void uppercaseStr(char *text) {
         if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
 }
 
+uint32_t hexArg(const char *text) { return static_cast<uint32_t>(htoi(text)); }
+
+int32_t signedHexArg(const char *text) { return static_cast<int32_t>(hexArg(text)); }
+
 int32_t decimalArg(const char *text) {
     return static_cast<int32_t>(static_cast<uint32_t>(strtol(text, nullptr, 10)));
 }

@@ -11,6 +11,11 @@ uint64_t htoi(const char *text);
 // Upper-cases 'a' to 'z' in place; every other byte stays as it is.
 void uppercaseStr(char *text);
 
+// A hexadecimal argument (htoi) kept to its low 32 bits, as an address or as
+// a signed count or number.
+uint32_t hexArg(const char *text);
+int32_t signedHexArg(const char *text);
+
 // Decimal text with strtol's rules, kept to its low 32 bits as a signed value.
 int32_t decimalArg(const char *text);
 

@@ -29,10 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0 || size > 4096) return -1;
     char keys[4096];
     memcpy(keys, data, size);
+    resetLineEditor();
     readAll(keys, size);
-    // Ctrl-C leaves a line unfinished, which the console never reads on from;
-    // finish it so the next input starts as a fresh console does.
-    char enter[] = "\r";
-    readAll(enter, 1);
     return 0;
 }

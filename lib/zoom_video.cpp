@@ -2,23 +2,16 @@
 // port into a window of a hardware layer, stopping, restarting, reading back.
 // Everything but the decoder addresses lives in the controller's registers.
 #include <stdio.h>
-#include <unistd.h>
 
+#include "../common/zoom_video_port.h"
 #include "tekvaro.h"
 
 namespace {
 
-struct PortRegisters {
-    uint32_t control;  // ZV_PORT_CTRL
-    uint32_t buffer0;  // ZV_PORT_BUF0
-    uint32_t buffer1;  // ZV_PORT_BUF1
-    uint32_t size;     // ZV_PORT_SIZE: camera image, width low, height high
-    uint32_t base;     // byte address of the first capture buffer
-};
-constexpr PortRegisters kPorts[] = {
-    {0x100C0, 0x100C4, 0x100C8, 0x100CC, 0x10000000},
-    {0x100D0, 0x100D4, 0x100D8, 0x100DC, 0x14000000},
-};
+using zoom_video::kCaptureEnable;
+using zoom_video::kPorts;
+using zoom_video::portOf;
+using zoom_video::PortRegisters;
 
 struct LayerRegisters {
     uint32_t portFeedBit;  // the ZV_PORT_CTRL bit of a port that feeds this layer
@@ -38,8 +31,7 @@ constexpr LayerRegisters kLayers[] = {
 constexpr const LayerRegisters &kLayer1 = kLayers[0];
 constexpr const LayerRegisters &kLayer3 = kLayers[1];
 
-// ZV_PORT_CTRL bits besides the layer feeds.
-constexpr uint32_t kCaptureEnable = 1u << 0;
+// ZV_PORT_CTRL besides capture enable.
 constexpr uint32_t kPortSetupLayer1 = 0x510;  // as init leaves it: capture off
 constexpr uint32_t kPortSetupLayer3 = 0x610;
 
@@ -54,7 +46,6 @@ constexpr unsigned kCameraWidthShift = 14;
 constexpr uint32_t kCameraWidthMask = 0x7FFF;
 
 constexpr uint32_t kSecondBufferOffset = 0x02000000;
-constexpr useconds_t kCaptureSettleUs = 100000;
 
 // The decoder set-up, in the order it is sent (0x03 twice, 0x14 never).
 struct DecoderWrite {
@@ -71,9 +62,6 @@ constexpr int kDecoderAddressPinHigh = 0x25;
 
 // The decoder address chosen by the last init of each port.
 int32_t gZoomVideoI2cDevAdr[2];
-
-// Only init checks the port: every other id than 0 means port 1.
-const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }
 
 uint32_t readLong(uint32_t offset) {
     uint32_t value = 0;
@@ -134,7 +122,7 @@ extern "C" TKV_API int tkvZoomVideoStart(int id, int x, int y, int w, int h, int
     const PortRegisters &port = portOf(id);
     const uint32_t control = readLong(port.control);
     tkvRegWriteLong(port.control, control | kCaptureEnable);
-    usleep(kCaptureSettleUs);  // the camera size is valid only once capture runs
+    zoom_video::waitForCaptureToSettle();
 
     // A port that feeds both layers is shown on layer 1.
     const LayerRegisters *layer = (control & kLayer1.portFeedBit)   ? &kLayer1

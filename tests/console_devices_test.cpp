@@ -25,7 +25,7 @@ void expectSession(const Steps &steps, std::vector<std::string> env = {}) {
     ProcessOptions options;
     options.input = input;
     options.env = std::move(env);
-    ProcessRun run = runOneShot({}, options);
+    ProcessRun run = runProgram({}, options);
     EXPECT_EQ(run.out, expected);
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -149,7 +149,7 @@ TEST(ConsoleZoomVideo, AGivenWindowSizeSkipsTheCameraProbe) {
 TEST(ConsoleDdc, DumpsEachPort) {
     ProcessOptions options;
     options.input = "ddc 0\nddc 1\nddc 2\nddc 3\nddc 4\nddc a\nddc\n";
-    ProcessRun run = runOneShot({}, options);
+    ProcessRun run = runProgram({}, options);
     const std::string &out = run.out;
     EXPECT_NE(out.find(">ddc 0\r\n00000000: 00 ff ff ff ff ff ff 00"), std::string::npos) << out;
     EXPECT_NE(out.find("\n000000f0:"), std::string::npos);
@@ -221,7 +221,7 @@ TEST(ConsoleHelp, TopicsAreCaseInsensitive) {
     });
     ProcessOptions options;
     options.input = "help\n";
-    ProcessRun run = runOneShot({}, options);
+    ProcessRun run = runProgram({}, options);
     EXPECT_EQ(
         run.out.rfind(
             ">help\r\nrrb/rrw/rrl/rrq  adr\n\t- read a/two/four/eight byte(s) on register region (hex)\n", 0),
@@ -235,12 +235,12 @@ TEST(ConsoleHelp, TopicsAreCaseInsensitive) {
 TEST(ConsoleQuit, QuitEndsTheLineAndTheConsole) {
     ProcessOptions options;
     options.input = "quit; rrb 0\nrrb 0\n";
-    ProcessRun run = runOneShot({}, options);
+    ProcessRun run = runProgram({}, options);
     EXPECT_EQ(run.out, ">quit; rrb 0\r\n");
     EXPECT_EQ(run.exitCode, 0);
     options.input = "rrb 100;Q\nrrb 0\n";
-    run = runOneShot({}, options);
+    run = runProgram({}, options);
     EXPECT_EQ(run.out, ">rrb 100;Q\r\n00000100: 00\n");
     options.input = "qu\n";
-    EXPECT_EQ(runOneShot({}, options).out, ">qu\r\n" + invalidCommand("QU") + ">");
+    EXPECT_EQ(runProgram({}, options).out, ">qu\r\n" + invalidCommand("QU") + ">");
 }

@@ -57,8 +57,9 @@ struct ExecImage {
         envp.push_back(nullptr);
     }
 
-    [[noreturn]] void exec() {
+    [[noreturn]] void exec(const std::vector<int> &ignoredSignals) {
         signal(SIGPIPE, SIG_DFL);  // the parent ignores it; exec keeps ignored signals ignored
+        for (int sig : ignoredSignals) signal(sig, SIG_IGN);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
@@ -175,6 +176,15 @@ private:
     Clock::time_point sentAt_;
 };
 
+// Sends the signal; after SIGSTOP waits until the child has stopped.  A
+// moment's pause lets the child's handler run before the next step.
+void sendSignal(pid_t pid, int sig, Clock::time_point deadline) {
+    kill(pid, sig);
+    for (int status = 0; sig == SIGSTOP && Clock::now() < deadline; usleep(1000))
+        if (waitpid(pid, &status, WNOHANG | WUNTRACED) == pid) return;
+    usleep(20000);
+}
+
 // Waits for the child, killing it once the deadline has passed.
 void reap(pid_t pid, Clock::time_point deadline, bool &timedOut, int &exitCode, int &signalNumber) {
     int status = 0;
@@ -235,7 +245,7 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
         close(errPipe[0]);
         if (login_tty(slave) != 0) _exit(126);
         dup2(errPipe[1], 2);
-        image.exec();
+        image.exec(options.ignoredSignals);
     }
     // The test keeps the slave side open too, so that the master never reports
     // EIO: output is collected until the program has exited and nothing more
@@ -252,16 +262,29 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
     KeyFeeder feeder(keys, options.cooked || options.keyAtATime);
-    bool errOpen = true, exited = false, signalled = false;
+    bool errOpen = true, exited = false, typingAfterSignals = false;
+    size_t signalsSent = 0;
     for (;;) {
         if (!exited && Clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
         }
-        if (options.signalWhenWaiting && !signalled && !exited && feeder.done() && !run.output.empty() &&
-            run.output.back() == '>' && terminalIsRaw(master)) {
-            kill(pid, options.signalWhenWaiting);
-            signalled = true;
+        const std::string &waitingFor = options.waitingFor;
+        const bool waiting =
+            !exited && feeder.done() && run.output.size() >= waitingFor.size() &&
+            run.output.compare(run.output.size() - waitingFor.size(), std::string::npos, waitingFor) == 0 &&
+            terminalIsRaw(master);
+        if (waiting && signalsSent < options.signalsWhenWaiting.size()) {
+            sendSignal(pid, options.signalsWhenWaiting[signalsSent++], deadline);
+        } else if (waiting && options.keysAfterSignals && !typingAfterSignals) {
+            feeder = KeyFeeder(*options.keysAfterSignals, true);
+            typingAfterSignals = true;
+        } else if (waiting && options.hangUpWhenWaiting) {
+            close(slave);
+            close(master);
+            close(errPipe[0]);
+            reap(pid, deadline, run.timedOut, run.exitCode, run.signal);
+            return run;
         }
         bool writeNow = !exited && feeder.ready(master, run.output.size());
         pollfd fds[2] = {{master, static_cast<short>(POLLIN | (writeNow ? POLLOUT : 0)), 0},
@@ -285,7 +308,7 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
     return run;
 }
 
-ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions &options) {
+ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions &options) {
     ignoreSigpipe();
     ProcessRun run;
     ExecImage image(options.program, args, options.preload, options.env);
@@ -294,8 +317,13 @@ ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions
     bool ready = options.input ? pipe2(inPipe, O_CLOEXEC) == 0
                                : (inPipe[0] = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;
     ready = ready && pipe2(outPipe, O_CLOEXEC) == 0 && pipe2(errPipe, O_CLOEXEC) == 0;
+    int outFile = -1;
+    if (ready && options.outputTo) {
+        outFile = open(options.outputTo->c_str(), O_WRONLY | O_CLOEXEC);
+        ready = outFile >= 0;
+    }
     if (!ready) {
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1], outFile})
             if (fd >= 0) close(fd);
         return run;
     }
@@ -303,13 +331,15 @@ ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions
     pid_t pid = fork();
     if (pid == 0) {
         dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        image.exec();
+        dup2(outFile >= 0 ? outFile : outPipe[1], 1);
+        dup2(options.errorsIntoOutput ? 1 : errPipe[1], 2);
+        for (int fd : options.closedDescriptors) close(fd);
+        image.exec(options.ignoredSignals);
     }
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
+    if (outFile >= 0) close(outFile);
     int inFd = inPipe[1];
     if (pid < 0) {
         if (inFd >= 0) close(inFd);
@@ -338,7 +368,10 @@ ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions
                          {errOpen ? errPipe[0] : -1, POLLIN, 0},
                          {inFd, POLLOUT, 0}};
         if (poll(fds, 3, std::min(millisecondsLeft(deadline), 100)) < 0 && errno != EINTR) break;
-        if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) outOpen = drain(outPipe[0], run.out);
+        if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+            outOpen = drain(outPipe[0], run.out) && run.out.size() < options.readOutputBytes;
+            if (!outOpen) close(outPipe[0]);  // a reader that has seen enough, as `head` does
+        }
         if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(errPipe[0], run.err);
         if (inFd >= 0 && fds[2].revents) {
             ssize_t n = write(inFd, input.data() + written, input.size() - written);
@@ -351,7 +384,7 @@ ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions
     }
     if (inFd >= 0) close(inFd);
     reap(pid, deadline + std::chrono::seconds(1), run.timedOut, run.exitCode, run.signal);
-    close(outPipe[0]);
+    if (outOpen) close(outPipe[0]);
     close(errPipe[0]);
     return run;
 }

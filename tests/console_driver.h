@@ -18,8 +18,18 @@ struct TerminalOptions {
     // the program's reaction to the previous key and for it to read again.
     bool keyAtATime = false;
     int timeoutMs = 10000;
-    // Sent to the program once all keys are typed and it waits, raw, at the prompt.
-    int signalWhenWaiting = 0;
+    std::vector<int> ignoredSignals{};  // ignored when the program starts
+    // The program waits, raw, once all keys are typed and its output ends with this.
+    std::string waitingFor = ">";
+    // Sent to the waiting program, one after the other; after SIGSTOP the next
+    // waits until the program has stopped.  (The program leads a session of its
+    // own with no job-control shell, so SIGTSTP does not stop it: its process
+    // group is orphaned.)
+    std::vector<int> signalsWhenWaiting{};
+    // Typed once the signals are sent, one key at a time.
+    std::optional<std::string> keysAfterSignals{};
+    // Closes the terminal under the waiting program; nothing is collected after that.
+    bool hangUpWhenWaiting = false;
 };
 
 struct TerminalRun {
@@ -43,6 +53,11 @@ struct ProcessOptions {
     std::string program = TKVCON_PATH;  // also argv[0]
     std::string preload = TKV_PRELOAD;  // LD_PRELOAD of the program; empty: none
     int timeoutMs = 10000;
+    std::vector<int> ignoredSignals;      // ignored when the program starts
+    std::vector<int> closedDescriptors;   // closed when the program starts
+    std::optional<std::string> outputTo;  // a file for standard output instead of `out`
+    bool errorsIntoOutput = false;        // standard error goes where standard output goes
+    size_t readOutputBytes = SIZE_MAX;    // closes the output pipe once this much has arrived
 };
 
 struct ProcessRun {
@@ -53,8 +68,10 @@ struct ProcessRun {
     bool timedOut = false;
 };
 
-// Runs the program with `args` after argv[0].
-ProcessRun runOneShot(const std::vector<std::string> &args, const ProcessOptions &options = {});
+// Runs the program with `args` after argv[0], with pipes (or what the options
+// say) for its standard streams: one-shot runs, and console sessions fed
+// through a pipe.
+ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions &options = {});
 
 // The preloads that must come before the simulator (the sanitizer runtime,
 // under the sanitizer build): what tkvcon-sim, which has the simulator built in, needs.

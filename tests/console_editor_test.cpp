@@ -7,24 +7,24 @@
 
 using namespace keys;
 
-TEST(LineEditor, TypesAndRunsALine) {
+TEST(ConsoleLineEditor, TypesAndRunsALine) {
     EXPECT_EQ(transcriptOf("rrl 10028" + kEnter), ">rrl 10028\r\n00010028: 00000000\n>");
 }
 
-TEST(LineEditor, InsertsInTheMiddleAndRedrawsTheRest) {
+TEST(ConsoleLineEditor, InsertsInTheMiddleAndRedrawsTheRest) {
     EXPECT_EQ(transcriptOf("ab" + kLeft + "X" + kEnter), ">ab\bXb\b\r\n" + invalidCommand("AXB") + ">");
     EXPECT_EQ(transcriptOf("rwl 28 cafe0123" + kEnter + "rl 28" + repeat(kLeft, 4) + "r" + kEnter),
               ">rwl 28 cafe0123\r\n"
               ">rl 28\b\b\b\brl 28\b\b\b\b\r\n00000028: cafe0123\n>");
 }
 
-TEST(LineEditor, BackspaceAtTheEndAndInTheMiddle) {
+TEST(ConsoleLineEditor, BackspaceAtTheEndAndInTheMiddle) {
     EXPECT_EQ(transcriptOf("abc" + kBackspace + kEnter + "abcd" + kLeft + kLeft + "\x08" + kEnter),
               ">abc\b \b\r\n" + invalidCommand("AB") +  //
                   ">abcd\b\b\bcd \b\b\b\r\n" + invalidCommand("ACD") + ">");
 }
 
-TEST(LineEditor, CursorStopsAtBothEndsOfTheLine) {
+TEST(ConsoleLineEditor, CursorStopsAtBothEndsOfTheLine) {
     // Backspace, Left and Right on an empty line, Right at the end, Left and
     // Backspace at the start: all silent.
     std::string typed =
@@ -32,7 +32,7 @@ TEST(LineEditor, CursorStopsAtBothEndsOfTheLine) {
     EXPECT_EQ(transcriptOf(typed), ">ab\b\bxab\b\b\r\n" + invalidCommand("XAB") + ">");
 }
 
-TEST(LineEditor, UpShowsTheLastLineAndDownTheLineBeingTyped) {
+TEST(ConsoleLineEditor, UpShowsTheLastLineAndDownTheLineBeingTyped) {
     std::string typed = "rwl 28 5a5a" + kEnter + "rrl 28" + kEnter +  //
                         "xy" + kUp + kDown + kUp + kEnter;
     EXPECT_EQ(transcriptOf(typed),
@@ -45,7 +45,7 @@ TEST(LineEditor, UpShowsTheLastLineAndDownTheLineBeingTyped) {
               "00000028: 00005a5a\n>");
 }
 
-TEST(LineEditor, UpWithEmptyHistoryShowsAnEmptyLine) {
+TEST(ConsoleLineEditor, UpWithEmptyHistoryShowsAnEmptyLine) {
     // An empty line empties the editor's history; the interpreter still repeats.
     std::string typed = "ab" + kUp + kDown + kEnter + kEnter + kUp + kEnter;
     EXPECT_EQ(transcriptOf(typed), ">ab\r   \r>\r \r>ab\r\n" + invalidCommand("AB") +  //
@@ -53,28 +53,28 @@ TEST(LineEditor, UpWithEmptyHistoryShowsAnEmptyLine) {
                                        ">\r \r>\r\n" + invalidCommand("AB") + ">");
 }
 
-TEST(LineEditor, DownWithoutHistoryShownLeavesTheCursorAlone) {
+TEST(ConsoleLineEditor, DownWithoutHistoryShownLeavesTheCursorAlone) {
     EXPECT_EQ(transcriptOf("ab" + kLeft + kDown + "X" + kEnter),
               ">ab\bXb\b\r\n" + invalidCommand("AXB") + ">");
 }
 
-TEST(LineEditor, DeleteKeySequenceInsertsItsLastTwoBytes) {
+TEST(ConsoleLineEditor, DeleteKeySequenceInsertsItsLastTwoBytes) {
     EXPECT_EQ(transcriptOf("ab" + kLeft + kDelete + kEnter),
               ">ab\b3b\b~b\b\r\n" + invalidCommand("A3~B") + ">");
 }
 
-TEST(LineEditor, CtrlCRightAfterEscapeIsSwallowed) {
+TEST(ConsoleLineEditor, CtrlCRightAfterEscapeIsSwallowed) {
     EXPECT_EQ(transcriptOf("ab" + kEsc + kCtrlC + "c" + kEnter), ">abc\r\n" + invalidCommand("ABC") + ">");
 }
 
-TEST(LineEditor, CtrlCAfterEscapeBracketEndsTheConsole) {
+TEST(ConsoleLineEditor, CtrlCAfterEscapeBracketEndsTheConsole) {
     TerminalRun run = runConsole("ab" + kEsc + "[" + kCtrlC + "rrl 0" + kEnter);
     EXPECT_EQ(run.output, ">ab");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(run.timedOut);
 }
 
-TEST(LineEditor, KeepsAtMost255Characters) {
+TEST(ConsoleLineEditor, KeepsAtMost255Characters) {
     const std::string full = "rrl" + std::string(249, ' ') + "100";  // 255 characters
     ASSERT_EQ(full.size(), 255u);
     // The 256th character is echoed but dropped; inserting into a full line
@@ -84,7 +84,7 @@ TEST(LineEditor, KeepsAtMost255Characters) {
                                        ">\r \r>" + full + "\b\b\b2100\b\b\b\r\n00000210: 00000000\n>");
 }
 
-TEST(LineEditor, CarriageReturnAndLineFeedBothFinishALine) {
+TEST(ConsoleLineEditor, CarriageReturnAndLineFeedBothFinishALine) {
     // Also inside an escape sequence, which does not carry over to the next line:
     // the last line's A is a letter, not the tail of an Up key.
     std::string typed =
@@ -97,7 +97,14 @@ TEST(LineEditor, CarriageReturnAndLineFeedBothFinishALine) {
                   invalidCommand("A") + ">");
 }
 
-TEST(LineEditor, ControlAndHighBytesAreOrdinaryCharacters) {
+TEST(ConsoleLineEditor, NulIsNoKey) {
+    // Ctrl-@ on an empty line would otherwise make it look empty and repeat the last line.
+    const std::string nul(1, '\0');
+    EXPECT_EQ(transcriptOf("rwl 28 5" + kEnter + nul + "rr" + nul + "l 28" + kEnter),
+              ">rwl 28 5\r\n>rrl 28\r\n00000028: 00000005\n>");
+}
+
+TEST(ConsoleLineEditor, ControlAndHighBytesAreOrdinaryCharacters) {
     // A tab separates words; a byte above 0x7f is kept and left as it is.
     EXPECT_EQ(transcriptOf("rrl\t28" + kEnter + "x\xe9" + kEnter),
               ">rrl\t28\r\n00000028: 00000000\n"

@@ -7,11 +7,11 @@
 
 using namespace keys;
 
-TEST(Interpreter, EmptyLineWithNothingToRepeatDoesNothing) {
+TEST(ConsoleInterpreter, EmptyLineWithNothingToRepeatDoesNothing) {
     EXPECT_EQ(transcriptOf(kEnter + kEnter), ">\r\n>\r\n>");
 }
 
-TEST(Interpreter, EmptyLineStepsByteAndWordReadsOnward) {
+TEST(ConsoleInterpreter, EmptyLineStepsByteAndWordReadsOnward) {
     std::string typed = "rwl 100 44332211" + kEnter + "rrb 100" + kEnter + kEnter + kEnter +  //
                         "rrw 100" + kEnter + kEnter + kEnter;
     EXPECT_EQ(transcriptOf(typed),
@@ -24,7 +24,7 @@ TEST(Interpreter, EmptyLineStepsByteAndWordReadsOnward) {
               ">\r\n00000104: 0000\n>");
 }
 
-TEST(Interpreter, EmptyLineRepeatsEverythingElseAsTyped) {
+TEST(ConsoleInterpreter, EmptyLineRepeatsEverythingElseAsTyped) {
     std::string typed = "rwl 100 44332211;rwl 200 88776655" + kEnter +  //
                         "rrl 100" + kEnter + kEnter +                   // no stepping for longs
                         "rrb 100;rrb 200" + kEnter + kEnter +           // nor with ';' in the line
@@ -40,7 +40,7 @@ TEST(Interpreter, EmptyLineRepeatsEverythingElseAsTyped) {
               ">\r\n00000200: 88776655\n>");
 }
 
-TEST(Interpreter, CommandWordsIgnoreCaseAndTakeAnySeparator) {
+TEST(ConsoleInterpreter, CommandWordsIgnoreCaseAndTakeAnySeparator) {
     std::string typed = "rwb 120 7e" + kEnter + "RrB 120" + kEnter + "rrb,120" + kEnter + "rrb\t120" +
                         kEnter + " ,rrb 120 130" + kEnter;
     EXPECT_EQ(transcriptOf(typed),
@@ -51,7 +51,7 @@ TEST(Interpreter, CommandWordsIgnoreCaseAndTakeAnySeparator) {
               "> ,rrb 120 130\r\n00000120: 7e\n>");
 }
 
-TEST(Interpreter, SemicolonsSplitTheLine) {
+TEST(ConsoleInterpreter, SemicolonsSplitTheLine) {
     std::string typed = "rwb 120 7e;rwb 121 7f" + kEnter + "rrb 120;;rrb 121" + kEnter + "rrb 120;" + kEnter +
                         "rrb 121; " + kEnter + ";;" + kEnter;
     EXPECT_EQ(transcriptOf(typed),
@@ -62,12 +62,12 @@ TEST(Interpreter, SemicolonsSplitTheLine) {
               ">;;\r\n>");
 }
 
-TEST(Interpreter, LineOfBlanksRunsNothingAndIsRepeatedAsNothing) {
+TEST(ConsoleInterpreter, LineOfBlanksRunsNothingAndIsRepeatedAsNothing) {
     EXPECT_EQ(transcriptOf("rrb 120" + kEnter + "   " + kEnter + kEnter),
               ">rrb 120\r\n00000120: 00\n>   \r\n>\r\n>");
 }
 
-TEST(Interpreter, QuitEndsTheConsoleAndSkipsTheRestOfTheLine) {
+TEST(ConsoleInterpreter, QuitEndsTheConsoleAndSkipsTheRestOfTheLine) {
     TerminalRun quitFirst = runConsole("q;rrb 120" + kEnter + "rrb 121" + kEnter);
     EXPECT_EQ(quitFirst.output, ">q;rrb 120\r\n");
     EXPECT_EQ(quitFirst.exitCode, 0);
@@ -77,7 +77,7 @@ TEST(Interpreter, QuitEndsTheConsoleAndSkipsTheRestOfTheLine) {
     EXPECT_EQ(quitLast.exitCode, 0);
 }
 
-TEST(Interpreter, UnknownWordIsNamedInCapitalsAndEndsTheLine) {
+TEST(ConsoleInterpreter, UnknownWordIsNamedInCapitalsAndEndsTheLine) {
     std::string typed = "xyz;rrb 120" + kEnter + "rrb 120;XyZ;rrb 121" + kEnter + kEnter +  //
                         "rr" + kEnter + "rrbx 1" + kEnter + "rrb1" + kEnter;
     EXPECT_EQ(transcriptOf(typed), ">xyz;rrb 120\r\n" + invalidCommand("XYZ") +                            //
@@ -88,7 +88,7 @@ TEST(Interpreter, UnknownWordIsNamedInCapitalsAndEndsTheLine) {
                                        ">rrb1\r\n" + invalidCommand("RRB1") + ">");
 }
 
-TEST(Interpreter, MissingArgumentEndsTheLine) {
+TEST(ConsoleInterpreter, MissingArgumentEndsTheLine) {
     std::string typed = "rwb 120" + kEnter + kEnter +  //
                         "rwb 120 1;rwb 121;rwb 122 3" + kEnter + "rrbs 120 3" + kEnter;
     EXPECT_EQ(transcriptOf(typed), ">rwb 120\r\n" + kInvalidArgument +                          //

@@ -49,7 +49,7 @@ std::string repeated(const std::string &text, int times) {
 
 }  // namespace
 
-TEST(MemoryCommands, WritesReadBackInEveryWidth) {
+TEST(ConsoleMemory, WritesReadBackInEveryWidth) {
     for (std::string region : {"r", "v"}) {
         SCOPED_TRACE("region " + region);
         Printed p = run({region + "wb 200 1ff", region + "ww 210 12345", region + "wl 220 123456789",
@@ -64,7 +64,7 @@ TEST(MemoryCommands, WritesReadBackInEveryWidth) {
     }
 }
 
-TEST(MemoryCommands, DumpRowsCoverSixteenBytes) {
+TEST(ConsoleMemory, DumpRowsCoverSixteenBytes) {
     for (std::string region : {"r", "v"}) {
         SCOPED_TRACE("region " + region);
         // Bytes 00 to 13 at 100 to 113.
@@ -86,7 +86,7 @@ TEST(MemoryCommands, DumpRowsCoverSixteenBytes) {
     }
 }
 
-TEST(MemoryCommands, ReadsWithoutWordsUseAddressZeroAndCountOne) {
+TEST(ConsoleMemory, ReadsWithoutWordsUseAddressZeroAndCountOne) {
     Printed p = run({"vwq 0 8877665544332211", "cwb 0 3c", "vrb", "vrw", "vrl", "vrq", "vrbs", "vrqs", "crb",
                      "vrb 10 20"});
     EXPECT_EQ(p.out,
@@ -100,13 +100,13 @@ TEST(MemoryCommands, ReadsWithoutWordsUseAddressZeroAndCountOne) {
               "00000010: 00\n");
 }
 
-TEST(MemoryCommands, ZeroOrNegativeCountsPrintOnlyANewline) {
+TEST(ConsoleMemory, ZeroOrNegativeCountsPrintOnlyANewline) {
     Printed p = run({"vrbs 100 0", "vrbs 100 ffffffff", "vrbs 100 80000000", "vrbs 100 -1", "rrqs 100 0",
                      "crbs 5 fffffff0"});
     EXPECT_EQ(p.out, repeated("\n", 6));
 }
 
-TEST(MemoryCommands, NumbersKeepTheirLow32BitsAndLeadingDigits) {
+TEST(ConsoleMemory, NumbersKeepTheirLow32BitsAndLeadingDigits) {
     Printed p =
         run({"vwb 120 99", "vrb 100000120", "rwb 100000121 0x1ff", "rrb 121", "vrbs 120 2zz", "vrb 12g"});
     EXPECT_EQ(p.out,
@@ -116,7 +116,7 @@ TEST(MemoryCommands, NumbersKeepTheirLow32BitsAndLeadingDigits) {
               "00000012: 00\n");
 }
 
-TEST(MemoryCommands, CrtcRegisters) {
+TEST(ConsoleMemory, CrtcRegisters) {
     Printed p = run({"cwb 5 a5", "cwb 6 15a", "crb 5", "crbs 5 2", "cwb 7", "crb ff", "crb 1ab"});
     EXPECT_EQ(p.out,
               "CRTC0 05: a5\n"
@@ -127,7 +127,7 @@ TEST(MemoryCommands, CrtcRegisters) {
     EXPECT_EQ(p.err, repeated(kOutOfRange, 2));
 }
 
-TEST(MemoryCommands, FillsWriteEveryItemOfTheirWidth) {
+TEST(ConsoleMemory, FillsWriteEveryItemOfTheirWidth) {
     Printed p = run({"vwbs 1000 4 ab", "vrbs ffe 8",          //
                      "vwws 2000 2 1abcd", "vrws 2000 3",      //
                      "vwls 3000 2 123456789", "vrls 3000 3",  //
@@ -142,7 +142,7 @@ TEST(MemoryCommands, FillsWriteEveryItemOfTheirWidth) {
               "00005000: 00 00\n");
 }
 
-TEST(MemoryCommands, WritesWithMissingWordsWriteNothing) {
+TEST(ConsoleMemory, WritesWithMissingWordsWriteNothing) {
     std::vector<std::string> commands;
     for (std::string write : {"rwb", "rww", "rwl", "rwq", "vwb", "vww", "vwl", "vwq", "cwb"}) {
         commands.push_back(write);
@@ -158,7 +158,7 @@ TEST(MemoryCommands, WritesWithMissingWordsWriteNothing) {
                          "00000300: 00000000 00000000 00000000 00000000\n");
 }
 
-TEST(MemoryCommands, RefusedOffsetsPrintZeroAfterTheLibrarysComplaint) {
+TEST(ConsoleMemory, RefusedOffsetsPrintZeroAfterTheLibrarysComplaint) {
     Printed p = run({"rwb fffffe ab;rwb ffffff cd", "rrbs fffffe 4",  //
                      "rwl fffffc 12345678;rrl fffffc;rrl 1000000",    //
                      "vwb 10000000 1;vrq 10000000", "rwl 1000000 5"});

@@ -2,39 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
+#include <sstream>
 
 #include "console_driver.h"
 #include "console_text.h"
 
 namespace {
-
-std::string usage(const std::string &program) {
-    const std::string memoryOptions =
-        "\t-a: register address in hex\n"
-        "\t-o: operation type, 0 for read, 1 for write, default: 0\n"
-        "\t-w: operation width, 1 for a byte, 2 for two byte, 4 for four bytes, 8 for 8 bytes, default: 1\n"
-        "\t-v: operation value for write in hex\n"
-        "\t-n: read count in hex, only used in operation read, default: 1\n";
-    return program + " usage.\n" + "eg:\n" +                                         //
-           program + "\n\tenter command line\n" +                                    //
-           program + " reg -a 10028 -o 1 -w 0 -v 12345678 -n 1\n" + memoryOptions +  //
-           program + " vram -a 0 -o 1 -w 0 -v 12345678 -n 1\n" + memoryOptions +     //
-           program + " i2c -c 1 -d 24 -a 0 -o 0 -v 12 -n 1\n" +
-           "\t-c: i2c channel, 0 or 1\n"
-           "\t-d: i2c device address in hex\n"
-           "\t-a: i2c device subaddress in hex, default: 0\n"
-           "\t-o: operation type, 0 for read, 1 for write, default: 0\n"
-           "\t-v: operation value for byte write in hex\n" +
-           program + " zv -c 1 -i 1 -x 0 -y 0 -w 720 -h 572 -l 8 -t 0 -e 1\n" +
-           "\t-c: zoom video controller channel, 0 or 1, default: 0\n"
-           "\t-i: i2c channel for zoom video, 0 or 1, default: 0\n"
-           "\t-x -y: video position for zoom video, default: x = 0, y = 0\n"
-           "\t-w -h: video size for zoom video, default: real camera image size\n"
-           "\t-l: left cut pixels for video image\n"
-           "\t-t: composite to crtc selection, 0 to CRTC 0, 1 to CRTC 1, default: 0\n"
-           "\t-e: enable for zoom video controller. 0: disable; 1: enable. default 0\n" +
-           program + " ver\n" + "\treturn tkvcore version\n";
-}
 
 // Runs tkvcon with the arguments (split at blanks) on the given device state.
 ProcessRun tkvcon(const std::string &args, std::vector<std::string> env = {}) {
@@ -47,7 +21,7 @@ ProcessRun tkvcon(const std::string &args, std::vector<std::string> env = {}) {
     }
     ProcessOptions options;
     options.env = std::move(env);
-    ProcessRun run = runOneShot(words, options);
+    ProcessRun run = runProgram(words, options);
     EXPECT_FALSE(run.timedOut) << args;
     return run;
 }
@@ -126,7 +100,7 @@ TEST(OneShot, ReadLinesCoverSixteenBytesInEveryWidth) {
 }
 
 TEST(OneShot, OperandErrorsPrintTheirMessageAndTheUsage) {
-    const std::string help = usage(TKVCON_PATH);
+    const std::string help = tkvcon("--help").out;
     EXPECT_EQ(tkvcon("vram -w 3").out, "Register operation width is error\n" + help);
     EXPECT_EQ(tkvcon("vram -o 2").out, "Vram operation type is error\n" + help);
     EXPECT_EQ(tkvcon("vram -o 2 -w 3").out, "Vram operation type is error\n" + help);
@@ -138,13 +112,46 @@ TEST(OneShot, OperandErrorsPrintTheirMessageAndTheUsage) {
 }
 
 TEST(OneShot, UsageForAnyOtherFirstWord) {
-    const std::string help = usage(TKVCON_PATH);
-    for (const char *args : {"--help", "?", "-h", "foo", "REG", "Ver", "-a 100 reg"}) {
+    const std::string help = tkvcon("--help").out;
+    EXPECT_EQ(help.rfind(std::string(TKVCON_PATH) + " usage.\n", 0), 0u) << help;
+    for (const char *args : {"?", "-h", "foo", "REG", "Ver", "-a 100 reg"}) {
         ProcessRun run = tkvcon(args);
         EXPECT_EQ(run.out, help) << args;
         EXPECT_EQ(run.err, "") << args;
         EXPECT_EQ(run.exitCode, 0) << args;
     }
+}
+
+// The usage text's example lines name the program and a mode word, and the
+// option lines under each name options that the mode takes.
+TEST(OneShot, UsageDocumentsTheModesAndTheirOptions) {
+    const std::string program = TKVCON_PATH;
+    const std::string help = tkvcon("--help").out;
+    std::istringstream lines(help);
+    std::string line, mode;
+    std::set<std::string> modes;
+    int options = 0;
+    for (std::getline(lines, line); std::getline(lines, line);) {
+        if (line == "eg:" || (line[0] == '\t' && line[1] != '-')) continue;  // descriptions
+        if (line[0] != '\t') {
+            ASSERT_EQ(line.rfind(program, 0), 0u) << line;
+            std::istringstream words(line.substr(program.size()));
+            mode.clear();
+            words >> mode;
+            if (!mode.empty()) modes.insert(mode);
+            continue;
+        }
+        // "\t-x -y: ..." documents -x and -y.
+        for (size_t at = 1; at < line.find(':'); at = line.find('-', at + 1)) {
+            const std::string option = line.substr(at, 2);
+            ProcessRun run = tkvcon(mode + " " + option + " 0");
+            EXPECT_EQ(run.err.find("invalid option"), std::string::npos) << mode << " " << option;
+            EXPECT_NE(run.out, help) << mode << " " << option;
+            ++options;
+        }
+    }
+    EXPECT_EQ(modes, (std::set<std::string>{"reg", "vram", "i2c", "zv", "ver"}));
+    EXPECT_EQ(options, 5 + 5 + 5 + 9);
 }
 
 TEST(OneShot, VersionWords) {
@@ -196,12 +203,12 @@ TEST(OneShot, SimulatorLauncherRunsTheProgramOnASavedDevice) {
     options.preload = preloadWithoutSimulator();
     options.env = {state.env()};
 
-    ProcessRun version = runOneShot({"ver"}, options);
+    ProcessRun version = runProgram({"ver"}, options);
     EXPECT_EQ(version.out, "1.0.0.0\n");
     EXPECT_EQ(version.err, "");
     EXPECT_EQ(version.exitCode, 0);
 
-    EXPECT_EQ(runOneShot({"--help"}, options).out, usage(TKVCON_SIM_PATH));
-    EXPECT_EQ(runOneShot({"vram", "-a", "300", "-o", "1", "-v", "77"}, options).out, "[00000300]=77\n");
+    EXPECT_EQ(runProgram({"--help"}, options).out.rfind(std::string(TKVCON_SIM_PATH) + " usage.\n", 0), 0u);
+    EXPECT_EQ(runProgram({"vram", "-a", "300", "-o", "1", "-v", "77"}, options).out, "[00000300]=77\n");
     EXPECT_EQ(outOf("vram -a 300", state), "00000300: 77\n");
 }

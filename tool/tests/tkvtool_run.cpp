@@ -18,7 +18,7 @@ ProcessRun Tool::run(const std::vector<std::string> &args, std::vector<std::stri
     options.env = std::move(env);
     if (!input.empty()) options.input = input;
     options.timeoutMs = 60000;
-    ProcessRun run = runOneShot(args, options);
+    ProcessRun run = runProgram(args, options);
     EXPECT_FALSE(run.timedOut);
     return run;
 }
@@ -57,7 +57,7 @@ ProcessRun runPeer(const std::string &program, const std::vector<std::string> &a
     const char *wrapper = getenv("TKV_TEST_WRAPPER");
     const std::string saved = wrapper ? wrapper : "";
     if (wrapper) unsetenv("TKV_TEST_WRAPPER");
-    ProcessRun run = runOneShot(args, options);
+    ProcessRun run = runProgram(args, options);
     if (wrapper) setenv("TKV_TEST_WRAPPER", saved.c_str(), 1);
     return run;
 }

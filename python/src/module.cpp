@@ -1,0 +1,138 @@
+// The module tekvaro._tekvaro: open() and the Device it returns.  The package
+// tekvaro re-exports everything from here.
+#include <limits.h>
+
+#include "errors.h"
+#include "parts.h"
+#include "tekvaro.h"
+
+namespace tkvpy {
+
+namespace {
+
+// The library keeps one connection per process: true while a Device holds it.
+// Changes only under the library lock.
+bool connected = false;
+
+class Device {
+public:
+    explicit Device(int number)
+        : connection(std::make_shared<Connection>(Connection{number, false})),
+          reg(registerSpace(connection)),
+          vram(videoMemory(connection)),
+          crtc(crtcRegisters(connection)),
+          pci(pciConfig(connection)) {}
+
+    // A device nobody closed is closed when it goes.
+    ~Device() {
+        auto lock = lockLibrary();
+        closeLocked();
+    }
+    Device(const Device &) = delete;
+    Device &operator=(const Device &) = delete;
+
+    void open() {
+        Outcome outcome{0, 0};
+        {
+            auto lock = lockLibrary();
+            if (connected)
+                raiseError("a device is already open (the library keeps one connection): close it first");
+            outcome = {tkvOpen(connection->device), errno};
+            connection->open = connected = outcome.result >= 0;
+        }
+        if (outcome.result < 0)
+            raiseDeviceError(-outcome.result, py::str("opening device {}").format(connection->device));
+    }
+
+    void close() {
+        Outcome outcome{0, 0};
+        {
+            auto lock = lockLibrary();
+            outcome = closeLocked();
+        }
+        if (outcome.result != 0) raiseDeviceError(outcome.error, py::str("closing the device"));
+    }
+
+    bool closed() const { return !connection->open; }
+    int number() const { return connection->device; }
+    const ConnectionPtr &shared() const { return connection; }
+
+    ConnectionPtr connection;
+    py::object reg, vram, crtc, pci;
+
+private:
+    Outcome closeLocked() {
+        if (!connection->open) return {0, 0};
+        const Outcome outcome{tkvClose(), errno};
+        connection->open = connected = false;
+        return outcome;
+    }
+};
+
+std::unique_ptr<Device> openDevice(const Integer &device) {
+    auto opened = std::make_unique<Device>(
+        static_cast<int>(checked(device, INT_MAX, PyExc_ValueError, "device {0} does not exist (0 to {1})")));
+    opened->open();
+    return opened;
+}
+
+}  // namespace
+
+}  // namespace tkvpy
+
+PYBIND11_MODULE(_tekvaro, module) {
+    namespace py = pybind11;
+    using tkvpy::Device;
+    module.doc() = "The compiled part of the tekvaro package; import tekvaro instead.";
+    tkvpy::defineErrors(module);
+    tkvpy::bindMemory(module);
+    tkvpy::bindCrtc(module);
+    tkvpy::bindI2c(module);
+    tkvpy::bindPci(module);
+
+    py::class_<Device>(module, "Device",
+                       "An open device, from tekvaro.open().  Closing it (close(), or the end of a with\n"
+                       "block) ends the connection; its parts then raise Error.")
+        .def_readonly("reg", &Device::reg, "Register space (a Memory of 16 MiB).")
+        .def_readonly("vram", &Device::vram, "Video memory (a Memory of 256 MiB).")
+        .def_readonly("crtc", &Device::crtc, "CRT controller 0's registers (a Crtc).")
+        .def_readonly("pci", &Device::pci, "PCI configuration space (a PciConfig).")
+        .def(
+            "i2c",
+            [](const Device &device, const tkvpy::Integer &channel) {
+                return tkvpy::i2cChannel(device.shared(), channel);
+            },
+            py::arg("channel"), "i2c(channel) -> I2cChannel\n\nI2C master channel 0 or 1.")
+        .def(
+            "edid",
+            [](const Device &device, const tkvpy::Integer &port) {
+                return tkvpy::readEdid(*device.connection, port);
+            },
+            py::arg("port"),
+            "edid(port) -> bytes\n\nThe EDID of the monitor on DDC port 0 to 3.  Raises NoMonitor when\n"
+            "none answers, InvalidEdid when the driver finds the bytes not valid.")
+        .def_property_readonly(
+            "version", [](const Device &device) { return tkvpy::coreVersion(*device.connection); },
+            "The driver core's version: four ints, most significant first.")
+        .def("close", &Device::close, "close()\n\nEnds the connection; closing again does nothing.")
+        .def_property_readonly("closed", &Device::closed, "True once the device is closed.")
+        .def_property_readonly("device", &Device::number, "The device number given to open().")
+        .def("__enter__", [](py::object self) { return self; })
+        .def("__exit__", [](Device &device, const py::args &) { device.close(); })
+        .def("__repr__", [](const Device &device) {
+            return py::str("<tekvaro.Device {} {}>")
+                .format(device.number(), device.closed() ? "closed" : "open");
+        });
+
+    module.def(
+        "open", &tkvpy::openDevice, py::arg("device") = 0,
+        "open(device=0) -> Device\n\nOpens device `device` (0 is the first) and returns it; use it in a\n"
+        "with block to close it at the end.  The library keeps one connection per process:\n"
+        "opening a second device while one is open raises Error.  Device n keeps n\n"
+        "further descriptors of the driver's node open for the life of the process.");
+    module.attr("__version__") = TKV_VERSION;
+
+    // The classes belong to the package users import.
+    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig"})
+        module.attr(name).attr("__module__") = "tekvaro";
+}

@@ -16,12 +16,7 @@ bool connected = false;
 
 class Device {
 public:
-    explicit Device(int number)
-        : connection(std::make_shared<Connection>(Connection{number, false})),
-          reg(registerSpace(connection)),
-          vram(videoMemory(connection)),
-          crtc(crtcRegisters(connection)),
-          pci(pciConfig(connection)) {}
+    explicit Device(int number) : connection(std::make_shared<Connection>(Connection{number, false})) {}
 
     // A device nobody closed is closed when it goes.
     ~Device() {
@@ -58,7 +53,6 @@ public:
     const ConnectionPtr &shared() const { return connection; }
 
     ConnectionPtr connection;
-    py::object reg, vram, crtc, pci;
 
 private:
     Outcome closeLocked() {
@@ -69,11 +63,19 @@ private:
     }
 };
 
-std::unique_ptr<Device> openDevice(const Integer &device) {
+// The parts are plain attributes of the Python object: reaching one costs a
+// dictionary look-up, not a call.
+py::object openDevice(const Integer &device) {
     auto opened = std::make_unique<Device>(
         static_cast<int>(checked(device, INT_MAX, PyExc_ValueError, "device {0} does not exist (0 to {1})")));
     opened->open();
-    return opened;
+    const ConnectionPtr connection = opened->shared();
+    py::object wrapped = py::cast(std::move(opened));
+    wrapped.attr("reg") = registerSpace(connection);
+    wrapped.attr("vram") = videoMemory(connection);
+    wrapped.attr("crtc") = crtcRegisters(connection);
+    wrapped.attr("pci") = pciConfig(connection);
+    return wrapped;
 }
 
 }  // namespace
@@ -90,13 +92,14 @@ PYBIND11_MODULE(_tekvaro, module) {
     tkvpy::bindI2c(module);
     tkvpy::bindPci(module);
 
-    py::class_<Device>(module, "Device",
-                       "An open device, from tekvaro.open().  Closing it (close(), or the end of a with\n"
-                       "block) ends the connection; its parts then raise Error.")
-        .def_readonly("reg", &Device::reg, "Register space (a Memory of 16 MiB).")
-        .def_readonly("vram", &Device::vram, "Video memory (a Memory of 256 MiB).")
-        .def_readonly("crtc", &Device::crtc, "CRT controller 0's registers (a Crtc).")
-        .def_readonly("pci", &Device::pci, "PCI configuration space (a PciConfig).")
+    py::class_<Device>(module, "Device", py::dynamic_attr(),
+                       "An open device, from tekvaro.open().  Its parts:\n\n"
+                       "  reg   register space (a Memory of 16 MiB)\n"
+                       "  vram  video memory (a Memory of 256 MiB)\n"
+                       "  crtc  CRT controller 0's registers (a Crtc)\n"
+                       "  pci   PCI configuration space (a PciConfig)\n\n"
+                       "Closing it (close(), or the end of a with block) ends the connection; its parts\n"
+                       "then raise Error.")
         .def(
             "i2c",
             [](const Device &device, const tkvpy::Integer &channel) {

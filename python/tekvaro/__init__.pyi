@@ -1,5 +1,5 @@
 from types import TracebackType
-from typing import Optional, Tuple, Type, Union
+from typing import Final, Optional, Tuple, Type, Union
 
 __version__: str
 
@@ -43,14 +43,10 @@ class PciConfig:
     def write(self, offset: int, value: int, width: int = 4) -> None: ...
 
 class Device:
-    @property
-    def reg(self) -> Memory: ...
-    @property
-    def vram(self) -> Memory: ...
-    @property
-    def crtc(self) -> Crtc: ...
-    @property
-    def pci(self) -> PciConfig: ...
+    reg: Final[Memory]
+    vram: Final[Memory]
+    crtc: Final[Crtc]
+    pci: Final[PciConfig]
     @property
     def version(self) -> Tuple[int, int, int, int]: ...
     @property

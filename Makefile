@@ -1,5 +1,5 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
-.PHONY: all build run test asan-test valgrind-test fuzz bench clean
+.PHONY: all build run test asan-test valgrind-test fuzz bench python-bench clean
 
 all: build
 
@@ -42,6 +42,11 @@ bench:
 	cmake -S . -B build-bench -DTKV_BENCH=ON -DTKV_TESTS=OFF $(CMAKE_ARGS) >/dev/null
 	cmake --build build-bench -j$$(nproc)
 	./build-bench/bin/tkv_bench
+
+# The Python module against the same requests made from C, on the simulator.
+python-bench: build
+	TKVSIM_STATE= PYTHONPATH=build/lib/python3/dist-packages ./build/bin/tkvsim-run \
+	  /usr/bin/python3 python/bench/compare.py build/python/tkv_python_bench
 
 clean:
 	rm -rf build build-asan build-ci build-fuzz build-bench build-valgrind build-tidy

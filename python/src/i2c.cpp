@@ -48,7 +48,7 @@ public:
 
     // Probes each address with a one-byte read of register 0.
     py::list detect() const {
-        std::array<bool, kLastScanned + 1> present{};
+        std::array<bool, 0x80> present{};  // one flag per 7-bit address
         unsigned failedAt = 0;
         const Outcome outcome = callWithoutGil(*connection, [&] {
             for (unsigned device = kFirstScanned; device <= kLastScanned; ++device) {

@@ -93,16 +93,13 @@ void bindI2c(py::module_ &module) {
                            "One of the two I2C master channels (Device.i2c(channel)).\n\n"
                            "Devices have 7-bit addresses and 8-bit register numbers.  A transaction\n"
                            "that fails raises I2cError; other Python threads run meanwhile.")
-        .def(
-            "read", &I2cChannel::read, py::arg("address"), py::arg("register"), py::arg("n") = 1,
-            "read(address, register, n=1) -> bytes\n\nReads `n` bytes from the device's registers from `register` on.")
-        .def(
-            "write", &I2cChannel::write, py::arg("address"), py::arg("register"), py::arg("data"),
-            "write(address, register, data)\n\nWrites the bytes `data` to the device's registers from `register` on.")
-        .def(
-            "detect", &I2cChannel::detect,
-            "detect() -> list[int]\n\nThe addresses from 0x03 to 0x77 whose device acknowledges, probed with\n"
-            "a one-byte read of register 0.")
+        .def("read", &I2cChannel::read, py::arg("address"), py::arg("register"), py::arg("n") = 1,
+             "Reads `n` bytes from the device's registers from `register` on.")
+        .def("write", &I2cChannel::write, py::arg("address"), py::arg("register"), py::arg("data"),
+             "Writes the bytes `data` to the device's registers from `register` on.")
+        .def("detect", &I2cChannel::detect,
+             "The addresses from 0x03 to 0x77 whose device acknowledges, probed with\n"
+             "a one-byte read of register 0.")
         .def_property_readonly("channel", &I2cChannel::number, "The channel number, 0 or 1.")
         .def("__repr__", [](const I2cChannel &channel) {
             return py::str("<tekvaro.I2cChannel {}>").format(channel.number());

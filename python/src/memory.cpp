@@ -195,14 +195,14 @@ void bindMemory(py::module_ &module) {
                        "Values are little-endian unsigned integers of 1, 2, 4 or 8 bytes at any offset.\n"
                        "A failed request raises DeviceError.")
         .def("read", &Memory::read, py::arg("offset"), py::arg("width") = 4,
-             "read(offset, width=4) -> int\n\nReads `width` (1, 2, 4 or 8) bytes at `offset`.")
+             "Reads `width` (1, 2, 4 or 8) bytes at `offset`.")
         .def("write", &Memory::write, py::arg("offset"), py::arg("value"), py::arg("width") = 4,
-             "write(offset, value, width=4)\n\nWrites `value` as `width` (1, 2, 4 or 8) bytes at `offset`.")
+             "Writes `value` as `width` (1, 2, 4 or 8) bytes at `offset`.")
         .def("read_bytes", &Memory::readBytes, py::arg("offset"), py::arg("n"),
-             "read_bytes(offset, n) -> bytes\n\nReads `n` bytes from `offset`, each request as wide as the\n"
+             "Reads `n` bytes from `offset`, each request as wide as the\n"
              "alignment allows (up to 8 bytes).  Other Python threads run meanwhile.")
         .def("write_bytes", &Memory::writeBytes, py::arg("offset"), py::arg("data"),
-             "write_bytes(offset, data)\n\nWrites the bytes-like `data` from `offset`, each request as wide\n"
+             "Writes the bytes-like `data` from `offset`, each request as wide\n"
              "as the alignment allows.  Other Python threads run meanwhile; on a failure the bytes\n"
              "before the failed request have been written.")
         .def_property_readonly("size", &Memory::size, "The size of the space in bytes.")

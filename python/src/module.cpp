@@ -105,19 +105,19 @@ PYBIND11_MODULE(_tekvaro, module) {
             [](const Device &device, const tkvpy::Integer &channel) {
                 return tkvpy::i2cChannel(device.shared(), channel);
             },
-            py::arg("channel"), "i2c(channel) -> I2cChannel\n\nI2C master channel 0 or 1.")
+            py::arg("channel"), "The I2cChannel of I2C master channel 0 or 1.")
         .def(
             "edid",
             [](const Device &device, const tkvpy::Integer &port) {
                 return tkvpy::readEdid(*device.connection, port);
             },
             py::arg("port"),
-            "edid(port) -> bytes\n\nThe EDID of the monitor on DDC port 0 to 3.  Raises NoMonitor when\n"
+            "The EDID of the monitor on DDC port 0 to 3.  Raises NoMonitor when\n"
             "none answers, InvalidEdid when the driver finds the bytes not valid.")
         .def_property_readonly(
             "version", [](const Device &device) { return tkvpy::coreVersion(*device.connection); },
             "The driver core's version: four ints, most significant first.")
-        .def("close", &Device::close, "close()\n\nEnds the connection; closing again does nothing.")
+        .def("close", &Device::close, "Ends the connection; closing again does nothing.")
         .def_property_readonly("closed", &Device::closed, "True once the device is closed.")
         .def_property_readonly("device", &Device::number, "The device number given to open().")
         .def("__enter__", [](py::object self) { return self; })
@@ -127,12 +127,11 @@ PYBIND11_MODULE(_tekvaro, module) {
                 .format(device.number(), device.closed() ? "closed" : "open");
         });
 
-    module.def(
-        "open", &tkvpy::openDevice, py::arg("device") = 0,
-        "open(device=0) -> Device\n\nOpens device `device` (0 is the first) and returns it; use it in a\n"
-        "with block to close it at the end.  The library keeps one connection per process:\n"
-        "opening a second device while one is open raises Error.  Device n keeps n\n"
-        "further descriptors of the driver's node open for the life of the process.");
+    module.def("open", &tkvpy::openDevice, py::arg("device") = 0,
+               "Opens device `device` (0 is the first) and returns its Device; use it in a\n"
+               "with block to close it at the end.  The library keeps one connection per process:\n"
+               "opening a second device while one is open raises Error.  Device n keeps n\n"
+               "further descriptors of the driver's node open for the life of the process.");
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.

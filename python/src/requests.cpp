@@ -95,13 +95,11 @@ void bindPci(py::module_ &module) {
     py::class_<PciConfig>(
         module, "PciConfig",
         "The device's PCI configuration space (Device.pci).  A failed request raises DeviceError.")
-        .def(
-            "read", &PciConfig::read, py::arg("offset"), py::arg("width") = 4,
-            "read(offset, width=4) -> int\n\nReads `width` (1, 2 or 4) bytes at `offset`, a multiple of the width.")
-        .def(
-            "write", &PciConfig::write, py::arg("offset"), py::arg("value"), py::arg("width") = 4,
-            "write(offset, value, width=4)\n\nWrites the 32-bit word at `offset`, a multiple of 4.  Only whole\n"
-            "words are written: writing back the rest of a word could clear status bits.");
+        .def("read", &PciConfig::read, py::arg("offset"), py::arg("width") = 4,
+             "Reads `width` (1, 2 or 4) bytes at `offset`, a multiple of the width.")
+        .def("write", &PciConfig::write, py::arg("offset"), py::arg("value"), py::arg("width") = 4,
+             "Writes the 32-bit word at `offset`, a multiple of 4.  Only whole\n"
+             "words are written: writing back the rest of a word could clear status bits.");
 }
 
 py::object pciConfig(const ConnectionPtr &connection) { return py::cast(PciConfig(connection)); }

@@ -41,25 +41,19 @@ struct Space {
     WriteFn write[4];
 };
 
-const Space kRegisterSpace{
-    "register space",
-    0xFFFFFF,
-    "offset {0:#x} is outside register space (0 to {1:#x})",
-    {readWidened<uint8_t, tkvRegReadByte>, readWidened<uint16_t, tkvRegReadWord>,
-     readWidened<uint32_t, tkvRegReadLong>, tkvRegReadQuad},
-    {writeNarrowed<uint8_t, tkvRegWriteByte>, writeNarrowed<uint16_t, tkvRegWriteWord>,
-     writeNarrowed<uint32_t, tkvRegWriteLong>, tkvRegWriteQuad},
-};
-
-const Space kVideoMemory{
-    "video memory",
-    0xFFFFFFF,
-    "offset {0:#x} is outside video memory (0 to {1:#x})",
-    {readWidened<uint8_t, tkvVramReadByte>, readWidened<uint16_t, tkvVramReadWord>,
-     readWidened<uint32_t, tkvVramReadLong>, tkvVramReadQuad},
-    {writeNarrowed<uint8_t, tkvVramWriteByte>, writeNarrowed<uint16_t, tkvVramWriteWord>,
-     writeNarrowed<uint32_t, tkvVramWriteLong>, tkvVramWriteQuad},
-};
+// The table of one area's eight library functions (tkvRegReadByte ...),
+// the reads above the writes.
+// clang-format off
+#define TKV_SPACE(area, name, last)                                                                    \
+    Space{name, last, "offset {0:#x} is outside " name " (0 to {1:#x})",                               \
+          {readWidened<uint8_t, tkv##area##ReadByte>, readWidened<uint16_t, tkv##area##ReadWord>,       \
+           readWidened<uint32_t, tkv##area##ReadLong>, tkv##area##ReadQuad},                            \
+          {writeNarrowed<uint8_t, tkv##area##WriteByte>, writeNarrowed<uint16_t, tkv##area##WriteWord>, \
+           writeNarrowed<uint32_t, tkv##area##WriteLong>, tkv##area##WriteQuad}}
+// clang-format on
+const Space kRegisterSpace = TKV_SPACE(Reg, "register space", 0xFFFFFF);
+const Space kVideoMemory = TKV_SPACE(Vram, "video memory", 0xFFFFFFF);
+#undef TKV_SPACE
 
 // The widest access at `offset` that its alignment allows and `remaining` holds.
 unsigned widestIndex(uint32_t offset, size_t remaining) {

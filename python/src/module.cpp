@@ -52,8 +52,6 @@ public:
     int number() const { return connection->device; }
     const ConnectionPtr &shared() const { return connection; }
 
-    ConnectionPtr connection;
-
 private:
     Outcome closeLocked() {
         if (!connection->open) return {0, 0};
@@ -61,6 +59,8 @@ private:
         connection->open = connected = false;
         return outcome;
     }
+
+    ConnectionPtr connection;
 };
 
 // The parts are plain attributes of the Python object: reaching one costs a
@@ -109,13 +109,13 @@ PYBIND11_MODULE(_tekvaro, module) {
         .def(
             "edid",
             [](const Device &device, const tkvpy::Integer &port) {
-                return tkvpy::readEdid(*device.connection, port);
+                return tkvpy::readEdid(*device.shared(), port);
             },
             py::arg("port"),
             "The EDID of the monitor on DDC port 0 to 3.  Raises NoMonitor when\n"
             "none answers, InvalidEdid when the driver finds the bytes not valid.")
         .def_property_readonly(
-            "version", [](const Device &device) { return tkvpy::coreVersion(*device.connection); },
+            "version", [](const Device &device) { return tkvpy::coreVersion(*device.shared()); },
             "The driver core's version: four ints, most significant first.")
         .def("close", &Device::close, "Ends the connection; closing again does nothing.")
         .def_property_readonly("closed", &Device::closed, "True once the device is closed.")

@@ -1,7 +1,7 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
 # Each build kind is a preset of CMakePresets.json, built in build-<preset>
 # (the default one in build).
-.PHONY: all build run test asan-test valgrind-test fuzz bench tidy clean
+.PHONY: all build run test asan-test valgrind-test fuzz bench tidy python-bench clean
 
 all: build
 
@@ -50,14 +50,19 @@ bench:
 	$(call preset,bench)
 	./build-bench/bin/tkv_bench
 
-# Static analysis of lib/, console/ and sim/ with clang-tidy and cppcheck;
+# Static analysis of lib/, console/, sim/, tool/ and python/ with clang-tidy and cppcheck;
 # only the compile commands are needed, nothing is built.
 tidy:
 	cmake --preset tidy $(CMAKE_ARGS) >/dev/null
-	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/|tool/' >build-tidy/clang-tidy.log 2>&1 || \
+	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/|tool/|python/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
 	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests
+
+# The Python module against the same requests made from C, on the simulator.
+python-bench: build
+	TKVSIM_STATE= PYTHONPATH=build/lib/python3/dist-packages ./build/bin/tkvsim-run \
+	  /usr/bin/python3 python/bench/compare.py build/python/tkv_python_bench
 
 clean:
 	rm -rf build build-asan build-valgrind build-fuzz build-bench build-tidy

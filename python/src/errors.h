@@ -1,0 +1,35 @@
+// The module's exceptions and the ways to raise them.
+#ifndef TKV_PYTHON_ERRORS_H
+#define TKV_PYTHON_ERRORS_H
+
+#include <pybind11/pybind11.h>
+
+namespace tkvpy {
+
+namespace py = pybind11;
+
+// Creates tekvaro.Error and its subclasses in `module`.
+void defineErrors(py::module_ &module);
+
+// Raises `type` (a Python exception type) with `message`.
+[[noreturn]] void raise(PyObject *type, const py::str &message);
+
+// tekvaro.Error: misuse that is not a bad argument (a closed device, a second open).
+[[noreturn]] void raiseError(const char *message);
+
+// tekvaro.DeviceError (an OSError): a driver request failed with `err`; the
+// message is `doing`, a colon and the error's text.
+[[noreturn]] void raiseDeviceError(int err, const py::str &doing);
+
+// tekvaro.I2cError: a transaction ended with the library's result `code`.
+[[noreturn]] void raiseI2cError(int code, int channel, unsigned address);
+
+// tekvaro.NoMonitor (a DeviceError): nothing answered on DDC port `port`.
+[[noreturn]] void raiseNoMonitor(int err, unsigned port);
+
+// tekvaro.InvalidEdid: the driver found port `port`'s EDID `data` not valid.
+[[noreturn]] void raiseInvalidEdid(unsigned port, const py::bytes &data);
+
+}  // namespace tkvpy
+
+#endif

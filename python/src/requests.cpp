@@ -1,0 +1,107 @@
+// The requests that are not memory accesses: a monitor's EDID, the driver
+// core's version, and PCI configuration space.
+#include <string.h>
+
+#include <array>
+
+#include "errors.h"
+#include "parts.h"
+#include "tekvaro.h"
+
+namespace tkvpy {
+
+namespace {
+
+constexpr unsigned kLastDdcPort = 3;
+constexpr uint32_t kPciWord = 4;  // configuration space is reached a 32-bit word at a time
+
+class PciConfig {
+public:
+    explicit PciConfig(ConnectionPtr shared) : connection(std::move(shared)) {}
+
+    // A byte or word is taken from the aligned 32-bit word that holds it.
+    uint32_t read(const Integer &offset, const Integer &width) const {
+        const unsigned bytes = 1u << widthIndex(width);
+        if (bytes > kPciWord)
+            raise(PyExc_ValueError, py::str("PCI configuration space is read 1, 2 or 4 bytes at a time"));
+        const uint32_t at = checkedOffset(offset, bytes);
+        const uint32_t word = at & ~(kPciWord - 1);
+        uint32_t value = 0;
+        const Outcome outcome = callLibrary(*connection, [&] { return tkvPciRead(word, &value); });
+        if (outcome.result != 0)
+            raiseDeviceError(outcome.error, py::str("reading PCI configuration at {:#x}").format(word));
+        const uint64_t mask = (uint64_t{1} << (8 * bytes)) - 1;
+        return static_cast<uint32_t>((value >> (8 * (at - word))) & mask);
+    }
+
+    // Only whole words: writing part of one would write back the rest, and
+    // some status bits clear when written as 1.
+    void write(const Integer &offset, const Integer &value, const Integer &width) const {
+        if ((1u << widthIndex(width)) != kPciWord)
+            raise(PyExc_ValueError, py::str("PCI configuration space is written 4 bytes at a time"));
+        const uint32_t at = checkedOffset(offset, kPciWord);
+        const auto word = static_cast<uint32_t>(checkedValue(value, kPciWord));
+        const Outcome outcome = callLibrary(*connection, [&] { return tkvPciWrite(at, word); });
+        if (outcome.result != 0)
+            raiseDeviceError(outcome.error, py::str("writing PCI configuration at {:#x}").format(at));
+    }
+
+private:
+    static uint32_t checkedOffset(const Integer &offset, unsigned bytes) {
+        const auto at = static_cast<uint32_t>(
+            checked(offset, UINT32_MAX, PyExc_ValueError, "PCI offset {0:#x} is out of range (0 to {1:#x})"));
+        if (at % bytes != 0)
+            raise(PyExc_ValueError,
+                  py::str("PCI offset {:#x} is not a multiple of the width {}").format(at, bytes));
+        return at;
+    }
+
+    ConnectionPtr connection;
+};
+
+}  // namespace
+
+py::bytes readEdid(const Connection &connection, const Integer &port) {
+    const auto ddc = static_cast<uint32_t>(
+        checked(port, kLastDdcPort, PyExc_ValueError, "DDC port {0} does not exist (0 to {1})"));
+    std::array<char, sizeof(ddc_edid_t::data)> copy{};
+    uint32_t length = 0, valid = 0;
+    // The library's record is copied before the lock is given up.
+    const Outcome outcome = callLibrary(connection, [&] {
+        uint8_t *data = nullptr;
+        const int result = tkvDDCRead(ddc, &length, &data, &valid);
+        if (length > copy.size()) length = copy.size();
+        if (data) memcpy(copy.data(), data, length);
+        return result;
+    });
+    if (outcome.result != 0 && outcome.error == ENXIO) raiseNoMonitor(outcome.error, ddc);
+    if (outcome.result != 0)
+        raiseDeviceError(outcome.error, py::str("reading the EDID on DDC port {}").format(ddc));
+    if (length == 0) raiseNoMonitor(ENXIO, ddc);
+    py::bytes edid(copy.data(), length);
+    if (!valid) raiseInvalidEdid(ddc, edid);
+    return edid;
+}
+
+py::tuple coreVersion(const Connection &connection) {
+    int version[4] = {};
+    const Outcome outcome = callLibrary(
+        connection, [&] { return tkvTkvcoreVer(&version[0], &version[1], &version[2], &version[3]); });
+    if (outcome.result != 0) raiseDeviceError(outcome.error, py::str("reading the core version"));
+    return py::make_tuple(version[0], version[1], version[2], version[3]);
+}
+
+void bindPci(py::module_ &module) {
+    py::class_<PciConfig>(
+        module, "PciConfig",
+        "The device's PCI configuration space (Device.pci).  A failed request raises DeviceError.")
+        .def("read", &PciConfig::read, py::arg("offset"), py::arg("width") = 4,
+             "Reads `width` (1, 2 or 4) bytes at `offset`, a multiple of the width.")
+        .def("write", &PciConfig::write, py::arg("offset"), py::arg("value"), py::arg("width") = 4,
+             "Writes the 32-bit word at `offset`, a multiple of 4.  Only whole\n"
+             "words are written: writing back the rest of a word could clear status bits.");
+}
+
+py::object pciConfig(const ConnectionPtr &connection) { return py::cast(PciConfig(connection)); }
+
+}  // namespace tkvpy

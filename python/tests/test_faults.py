@@ -1,0 +1,71 @@
+"""Failures of the device, injected through the simulator's settings, become
+exceptions that say what failed and why."""
+import errno
+
+import pytest
+
+from conftest import run_python
+
+EVERY_CALL = """
+    import tekvaro
+    with tekvaro.open() as dev:
+        for call in (lambda: dev.reg.read(0x100), lambda: dev.reg.write(0x100, 1),
+                     lambda: dev.vram.read_bytes(0, 64), lambda: dev.vram.write_bytes(0, b"ab"),
+                     lambda: dev.crtc[1], lambda: dev.crtc.__setitem__(1, 2), lambda: dev.pci.read(0),
+                     lambda: dev.pci.write(4, 0), lambda: dev.version, lambda: dev.edid(0),
+                     lambda: dev.i2c(0).read(0x50, 0), lambda: dev.i2c(1).detect()):
+            try:
+                call()
+                print("no error")
+            except tekvaro.Error as e:
+                print(type(e).__name__, getattr(e, "errno", None), getattr(e, "code", None), e)
+"""
+
+
+def test_every_failed_request_is_an_error():
+    result = run_python(EVERY_CALL, TKVSIM_FAIL_REQUESTS=str(errno.EIO))
+    lines = result.stdout.splitlines()
+    assert [line.split()[:3] for line in lines] == [["DeviceError", "5", "None"]] * 10 + [["I2cError", "None", "-1"]] * 2
+    assert "reading 4 bytes of register space at 0x100: Input/output error" in lines[0]
+    assert "reading the EDID on DDC port 0" in lines[9]
+    assert result.stderr == ""
+
+
+def test_a_run_stops_at_the_failed_request():
+    # The open is not a request: the third request is the third quad.
+    result = run_python("""
+        import tekvaro
+        with tekvaro.open() as dev:
+            dev.vram.read_bytes(0, 64)
+    """, TKVSIM_FAIL_NTH="3")
+    assert "reading 8 bytes of video memory at 0x10: Input/output error" in result.stderr
+
+
+@pytest.mark.parametrize("settings, code, expected", [
+    ({"TKVSIM_FAIL_OPEN": "13"}, "tekvaro.open()", "DeviceError 13 [Errno 13] opening device 0: Permission denied"),
+    ({"TKVSIM_I2C_ABSENT": "0:50"}, "dev.i2c(0).detect()", "[36]"),
+    ({"TKVSIM_I2C_ABSENT": "0:50"}, "dev.i2c(0).read(0x50, 0)",
+     "I2cError -2 I2c slave device is not exist I2C channel 0 address 0x50: I2c slave device is not exist"),
+    ({"TKVSIM_I2C_HANG": "1"}, "dev.i2c(1).write(0x24, 0, b'x')", "I2cError -1 I2c channel is not exist"),
+    ({"TKVSIM_NO_MONITOR": "1"}, "dev.edid(1)", "NoMonitor 6 [Errno 6] no monitor on DDC port 1"),
+    ({}, "dev.edid(2)", "NoMonitor 6"),
+])
+def test_fault(settings, code, expected):
+    result = run_python(f"""
+        import tekvaro
+        try:
+            with tekvaro.open() as dev:
+                print({code})
+        except tekvaro.I2cError as e:
+            print(type(e).__name__, e.code, e.text, e)
+        except tekvaro.DeviceError as e:
+            print(type(e).__name__, e.errno, e)
+    """, **settings)
+    assert result.stdout.startswith(expected), result.stdout + result.stderr
+
+
+def test_invalid_edid_keeps_its_bytes(dev):
+    import tekvaro
+    with pytest.raises(tekvaro.InvalidEdid, match="DDC port 3 is not valid") as raised:
+        dev.edid(3)
+    assert len(raised.value.data) % 128 == 0 and raised.value.data[:2] == b"\0\xff"

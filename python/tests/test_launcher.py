@@ -28,7 +28,8 @@ def test_preloads_the_simulator_after_what_is_preloaded():
 
 
 def test_finds_the_simulator_from_its_real_place(tmp_path):
-    bin_dir, lib_dir = tmp_path / "bin", tmp_path / "lib" / "tekvaro"
+    prefix = os.path.dirname(os.path.dirname(LAUNCHER))
+    bin_dir, lib_dir = tmp_path / "bin", tmp_path / os.path.relpath(os.path.dirname(SIMULATOR), prefix)
     bin_dir.mkdir()
     shutil.copy(LAUNCHER, bin_dir)
     assert run(bin_dir / "tkvsim-run", "true").returncode == 1  # no simulator beside it yet

@@ -52,46 +52,17 @@ constexpr Timing k720p60{74250, 1280, 370, 110, 40, 720, 30, 5, 5, 531, 299};
 constexpr Timing kSxga60{108000, 1280, 408, 48, 112, 1024, 42, 1, 3, 376, 301};
 constexpr Timing kWxga60{85500, 1366, 426, 70, 143, 768, 30, 3, 3, 344, 194};
 
-// clang-format off: one monitor a paragraph reads better than one field a line
-constexpr Monitor kFullHd{0x1080,
-                          12,
-                          2024,
-                          53,
-                          30,
-                          {0x21, 0x08, 0x00},
-                          {{1920, k16x9, 60}, {1280, k16x9, 60}, {1280, k5x4, 60}, {1680, k16x10, 60}},
-                          k1080p60,
-                          {50, 76, 30, 83, 170},
-                          "TKVSIM 1080",
-                          "ZZS01080",
-                          true,
-                          false};
-constexpr Monitor kSxga{0x1024,
-                        30,
-                        2019,
-                        38,
-                        30,
-                        {0x21, 0x0B, 0x00},
-                        {{1280, k5x4, 60}, {1152, k4x3, 75}, {1024, k4x3, 75}},
-                        kSxga60,
-                        {50, 75, 30, 82, 140},
-                        "TKVSIM SXGA",
-                        "ZZS01024",
-                        false,
-                        false};
-constexpr Monitor kWxgaBroken{0x0768,
-                              5,
-                              2015,
-                              34,
-                              19,
-                              {0x21, 0x08, 0x00},
-                              {{1280, k16x9, 60}},
-                              kWxga60,
-                              {55, 65, 30, 50, 90},
-                              "TKVSIM WXGA",
-                              "ZZS00768",
-                              false,
-                              true};
+// One monitor a paragraph reads better than one field a line.
+// clang-format off
+constexpr Monitor kFullHd{0x1080, 12, 2024, 53, 30, {0x21, 0x08, 0x00},
+    {{1920, k16x9, 60}, {1280, k16x9, 60}, {1280, k5x4, 60}, {1680, k16x10, 60}},
+    k1080p60, {50, 76, 30, 83, 170}, "TKVSIM 1080", "ZZS01080", true, false};
+constexpr Monitor kSxga{0x1024, 30, 2019, 38, 30, {0x21, 0x0B, 0x00},
+    {{1280, k5x4, 60}, {1152, k4x3, 75}, {1024, k4x3, 75}},
+    kSxga60, {50, 75, 30, 82, 140}, "TKVSIM SXGA", "ZZS01024", false, false};
+constexpr Monitor kWxgaBroken{0x0768, 5, 2015, 34, 19, {0x21, 0x08, 0x00},
+    {{1280, k16x9, 60}},
+    kWxga60, {55, 65, 30, 50, 90}, "TKVSIM WXGA", "ZZS00768", false, true};
 // clang-format on
 
 constexpr const Monitor *kAttached[kDdcPorts] = {&kFullHd, &kSxga, nullptr, &kWxgaBroken};

@@ -1,6 +1,6 @@
 // The zoom video capture ports' registers and the time a port needs to
-// measure its camera: facts of the controller that both the library and the
-// console (whose zv start probes the camera size itself) rely on.  Private to
+// measure its camera: facts of the controller that the library, the console
+// (whose zv start probes the camera size itself) and tkvtool rely on.  Private to
 // this source tree; never installed.
 #ifndef TKV_COMMON_ZOOM_VIDEO_PORT_H
 #define TKV_COMMON_ZOOM_VIDEO_PORT_H
@@ -25,8 +25,11 @@ constexpr PortRegisters kPorts[] = {
 // Only init checks the port: every other id than 0 means port 1.
 inline const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }
 
-// The ZV_PORT_CTRL bit that runs capture.
+// The ZV_PORT_CTRL bit that runs capture, and the bits that say which
+// hardware layer the port feeds.
 constexpr uint32_t kCaptureEnable = 1u << 0;
+constexpr uint32_t kFeedsLayer1 = 1u << 8;
+constexpr uint32_t kFeedsLayer3 = 1u << 9;
 
 // ZV_PORT_SIZE holds the camera size only once capture has run this long.
 // Fuzz builds (TKV_NO_FIXED_WAITS) do not wait.

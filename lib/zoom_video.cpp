@@ -25,8 +25,8 @@ struct LayerRegisters {
 };
 // Hardware layers 1 and 3.
 constexpr LayerRegisters kLayers[] = {
-    {1u << 8, 0x10038, 0x1003C, 0x10060, 0x10064, 0x10068, 0x1006C, 0x10070},
-    {1u << 9, 0x10048, 0x1004C, 0x10080, 0x10084, 0x10088, 0x1008C, 0x10090},
+    {zoom_video::kFeedsLayer1, 0x10038, 0x1003C, 0x10060, 0x10064, 0x10068, 0x1006C, 0x10070},
+    {zoom_video::kFeedsLayer3, 0x10048, 0x1004C, 0x10080, 0x10084, 0x10088, 0x1008C, 0x10090},
 };
 constexpr const LayerRegisters &kLayer1 = kLayers[0];
 constexpr const LayerRegisters &kLayer3 = kLayers[1];

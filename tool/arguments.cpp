@@ -42,24 +42,48 @@ const OperandText &textOf(Operand operand) { return kOperandText[static_cast<int
 struct OptionWord {
     char letter;
     const char *longName;  // or null
-    uint16_t option;
+    uint32_t option;
     bool takesValue;
 };
+// A letter may stand twice: the commands that take the one never take the other.
 constexpr OptionWord kOptions[] = {
-    {'w', nullptr, kOptWidth, true},     {'c', nullptr, kOptCount, true},    {'m', nullptr, kOptMask, true},
-    {'r', nullptr, kOptReadBack, false}, {'v', nullptr, kOptAllRows, false}, {'o', nullptr, kOptOutput, true},
-    {'q', nullptr, kOptQuiet, false},    {0, "verify", kOptVerify, false},
+    {'w', nullptr, kOptWidth, true},
+    {'c', nullptr, kOptCount, true},
+    {'m', nullptr, kOptMask, true},
+    {'r', nullptr, kOptReadBack, false},
+    {'v', nullptr, kOptAllRows, false},
+    {'o', nullptr, kOptOutput, true},
+    {'q', nullptr, kOptQuiet, false},
+    {0, "verify", kOptVerify, false},
+    {'d', nullptr, kOptDevice, true},
+    {'i', nullptr, kOptDecoderChannel, true},
+    {'a', nullptr, kOptDecoderAddress, true},
+    {0, "layer", kOptLayer, true},
+    {'x', nullptr, kOptWindowX, true},
+    {'y', nullptr, kOptWindowY, true},
+    {'w', nullptr, kOptWindowWidth, true},
+    {'h', nullptr, kOptWindowHeight, true},
+    {'l', nullptr, kOptCutLeft, true},
+    {'t', nullptr, kOptCrtc, true},
 };
 
-const OptionWord *findOption(char letter, const char *longName, uint16_t allowed) {
+// The window's numbers: 16-bit fields of the layer's registers.
+constexpr uint64_t kLargestWindowNumber = 0xFFFF;
+
+const OptionWord *findOption(char letter, const char *longName, size_t nameLength, uint32_t allowed) {
     for (const OptionWord &o : kOptions) {
-        const bool named = longName ? o.longName && strcmp(o.longName, longName) == 0 : o.letter == letter;
+        const bool named = longName ? o.longName && strncmp(o.longName, longName, nameLength) == 0 &&
+                                          o.longName[nameLength] == '\0'
+                                    : o.letter == letter;
         if (named && (allowed & o.option)) return &o;
     }
     return nullptr;
 }
 
 bool isHelp(const char *word) { return strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0; }
+
+// The options one word may be: the command's own and -d.
+uint32_t allowedOptions(const Command &command) { return command.options | kOptDevice; }
 
 // The parser's state: where the messages point the user, and the outcome.
 struct Parser {
@@ -75,6 +99,20 @@ struct Parser {
     bool hex(const char *word, uint64_t max, const char *noun, const char *range, uint64_t &value) {
         if (parseHex(word, max, value)) return true;
         return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
+    }
+
+    bool decimal(const char *word, uint64_t max, const char *noun, const char *range, uint32_t &value) {
+        uint64_t v;
+        if (!parseDecimal(word, max, v)) return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
+        value = static_cast<uint32_t>(v);
+        return true;
+    }
+
+    bool deviceId(const char *word) {
+        uint64_t id;
+        if (!hex(word, kLargestDeviceId, "device", " (0 to ff)", id)) return false;
+        in.deviceId = static_cast<int>(id);
+        return true;
     }
 
     bool i2cAddress(const char *word) {
@@ -137,6 +175,7 @@ struct Parser {
 
     bool optionValue(const OptionWord &o, const char *value) {
         uint64_t v = 0;
+        Invocation::ZoomVideo &zv = in.zv;
         switch (o.option) {
         case kOptWidth:
             if (!parseHex(value, 8, v) || v == 0 || (v & (v - 1)) != 0)
@@ -150,11 +189,32 @@ struct Parser {
             return true;
         case kOptMask: in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
         case kOptOutput: in.output = value; return true;
+        case kOptDevice: return deviceId(value);
+        case kOptDecoderChannel:
+            if (!hex(value, 1, "channel", " (0 or 1)", v)) return false;
+            zv.decoderChannel = static_cast<int>(v);
+            return true;
+        case kOptDecoderAddress:
+            if (!parseHex(value, 0xFF, v) || (v != 0x24 && v != 0x25))
+                return fail(usageError(topic, "invalid decoder address '%s' (24 or 25)", value));
+            zv.decoderAddress = static_cast<uint8_t>(v);
+            return true;
+        case kOptLayer:
+            if (strcmp(value, "1") != 0 && strcmp(value, "3") != 0)
+                return fail(usageError(topic, "invalid layer '%s' (1 or 3)", value));
+            zv.layer = static_cast<uint8_t>(value[0] - '0');
+            return true;
+        case kOptWindowX: return decimal(value, kLargestWindowNumber, "x", " (0 to 65535)", zv.x);
+        case kOptWindowY: return decimal(value, kLargestWindowNumber, "y", " (0 to 65535)", zv.y);
+        case kOptWindowWidth: return decimal(value, kLargestWindowNumber, "width", " (0 to 65535)", zv.width);
+        case kOptWindowHeight: return decimal(value, kLargestWindowNumber, "height", " (0 to 65535)", zv.height);
+        case kOptCutLeft: return decimal(value, kLargestWindowNumber, "cut", " (0 to 65535)", zv.cutLeft);
+        case kOptCrtc: return decimal(value, 1, "CRTC", " (0 or 1)", zv.crtc);
         default: return false;
         }
     }
 
-    void flag(uint16_t option) {
+    void flag(uint32_t option) {
         if (option == kOptReadBack) in.readBack = true;
         if (option == kOptAllRows) in.allRows = true;
         if (option == kOptQuiet) in.quiet = true;
@@ -165,15 +225,23 @@ struct Parser {
     // which may take the rest of the word or the next word as its value.
     bool options(int argc, char **argv, int &at) {
         const char *word = argv[at];
-        const uint16_t allowed = in.command->options;
+        const uint32_t allowed = allowedOptions(*in.command);
         if (word[1] == '-') {
-            const OptionWord *o = findOption(0, word + 2, allowed);
-            if (!o) return fail(usageError(topic, "unknown option '%s'", word));
-            flag(o->option);
-            return true;
+            const char *name = word + 2, *equals = strchr(name, '=');
+            const size_t length = equals ? static_cast<size_t>(equals - name) : strlen(name);
+            const OptionWord *o = findOption(0, name, length, allowed);
+            if (!o) return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
+            if (!o->takesValue) {
+                if (equals) return fail(usageError(topic, "option '--%s' takes no value", o->longName));
+                flag(o->option);
+                return true;
+            }
+            if (equals) return optionValue(*o, equals + 1);
+            if (at + 1 >= argc) return fail(usageError(topic, "option '--%s' needs a value", o->longName));
+            return optionValue(*o, argv[++at]);
         }
         for (const char *letter = word + 1; *letter; ++letter) {
-            const OptionWord *o = findOption(*letter, nullptr, allowed);
+            const OptionWord *o = findOption(*letter, nullptr, 0, allowed);
             if (!o) return fail(usageError(topic, "unknown option '-%c'", *letter));
             if (!o->takesValue) {
                 flag(o->option);
@@ -196,7 +264,9 @@ struct Parser {
                     optionsEnded = true;
                     continue;
                 }
-                if (isHelp(word)) {
+                // zv start's -h is the window's height.
+                const bool height = strcmp(word, "-h") == 0 && (in.command->options & kOptWindowHeight);
+                if (isHelp(word) && !height) {
                     printCommandHelp(*in.command);
                     return fail(kExitOk);
                 }
@@ -227,9 +297,7 @@ struct Parser {
             if (strncmp(word, "-d", 2) != 0) return fail(usageError(nullptr, "unknown option '%s'", word));
             const char *value = word[2] ? word + 2 : at + 1 < argc ? argv[++at] : nullptr;
             if (!value) return fail(usageError(nullptr, "option '-d' needs a value"));
-            uint64_t id;
-            if (!hex(value, kLargestDeviceId, "device", " (0 to ff)", id)) return false;
-            in.deviceId = static_cast<int>(id);
+            if (!deviceId(value)) return false;
         }
         return true;
     }
@@ -255,15 +323,30 @@ struct Parser {
     }
 };
 
+bool takesOperand(const Command &command, Operand kind) {
+    for (Operand o : command.operands)
+        if (o == kind) return true;
+    return false;
+}
+
+const char *article(unsigned width) { return width == 8 ? "an" : "a"; }
+
 // The checks that involve more than one word: widths, alignment, ranges.
+// Every request they let through lies inside its space.
 bool checkMemory(Parser &p) {
     Invocation &in = p.in;
     const Space &space = *in.space;
     const char *topic = p.topic;
+    const bool bulk = takesOperand(*in.command, Operand::Length) || takesOperand(*in.command, Operand::File);
+    const bool writing = takesOperand(*in.command, Operand::Value) || takesOperand(*in.command, Operand::File);
     if (in.width && !space.takes(in.width))
         return p.fail(usageError(topic, "%s has no %u-byte items", space.name, in.width));
-    const bool bulk = in.command->operands[2] == Operand::Length || in.command->operands[2] == Operand::File;
-    const unsigned width = in.width ? in.width : bulk ? 1 : space.defaultWidth;
+    if (writing && in.width && !space.writes(in.width))
+        return p.fail(usageError(topic,
+                                 "%s is written in whole %u-byte words: %s %u-byte write would write back "
+                                 "the rest of its word (use -m MASK to change some bits)",
+                                 space.name, space.writeUnit(), article(in.width), in.width));
+    const unsigned width = in.width ? in.width : !bulk ? space.defaultWidth : writing ? space.writeUnit() : 1;
     // A PCI item is cut out of one 32-bit request; a run of them lies at
     // multiples of their width, so that none reaches into the next word.
     const bool several = bulk ? in.length > width : in.count > 1;
@@ -275,7 +358,8 @@ bool checkMemory(Parser &p) {
         return p.fail(usageError(topic, "address 0x%x is outside %s (0 to 0x%x)", in.address, space.name,
                                  space.size - 1));
     if (bulk) {
-        if (in.command->operands[2] == Operand::File) return true;
+        // load's input is measured once it is open.
+        if (takesOperand(*in.command, Operand::File)) return true;
         if (uint64_t{in.address} + in.length > space.size)
             return p.fail(usageError(topic, "0x%x bytes from 0x%x run past the end of %s (0x%x)", in.length,
                                      in.address, space.name, space.size));
@@ -284,10 +368,13 @@ bool checkMemory(Parser &p) {
                 usageError(topic, "length 0x%x is not a multiple of the width %u", in.length, width));
         return true;
     }
-    // Each request's offset must be one the library takes; the driver judges the rest.
-    if (uint64_t{in.address} + uint64_t{in.count - 1} * width >= space.size)
+    if (uint64_t{in.address} + uint64_t{in.count} * width > space.size) {
+        if (in.count == 1)
+            return p.fail(usageError(topic, "%s %u-byte item at 0x%x runs past the end of %s (0x%x)",
+                                     article(width), width, in.address, space.name, space.size));
         return p.fail(usageError(topic, "0x%x items from 0x%x run past the end of %s (0x%x)", in.count,
                                  in.address, space.name, space.size));
+    }
     if (in.value > widthMask(width))
         return p.fail(usageError(topic, "value 0x%llx does not fit in %u byte%s",
                                  static_cast<unsigned long long>(in.value), width, width == 1 ? "" : "s"));
@@ -297,13 +384,21 @@ bool checkMemory(Parser &p) {
     return true;
 }
 
+// An I2C device's registers run from 0 to 0xff: a run does not wrap.
+bool checkRegisterRun(Parser &p) {
+    const Invocation &in = p.in;
+    const uint32_t count = takesOperand(*in.command, Operand::Bytes) ? in.byteCount : in.count;
+    if (count > 0x100) return p.fail(usageError(p.topic, "count 0x%x is more than 0x100", count));
+    if (in.reg + count <= 0x100) return true;
+    return p.fail(usageError(p.topic, "0x%x registers from 0x%02x run past register 0xff", count, in.reg));
+}
+
 bool checkInvocation(Parser &p) {
     Invocation &in = p.in;
     if (in.command->pci) in.space = &pciSpace();
     if (in.output && strcmp(in.output, "-") == 0 && isatty(STDOUT_FILENO))
         return p.fail(usageError(p.topic, "raw bytes are not written to a terminal"));
-    if (in.command->options & kOptCount && !in.space && in.count > 0x100)
-        return p.fail(usageError(p.topic, "count 0x%x is more than 0x100", in.count));
+    if (takesOperand(*in.command, Operand::Register)) return checkRegisterRun(p);
     return !in.space || checkMemory(p);
 }
 

@@ -9,8 +9,10 @@ namespace {
 
 using O = Operand;
 
-constexpr uint16_t kMemoryRead = kOptWidth | kOptCount;
-constexpr uint16_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
+constexpr uint32_t kMemoryRead = kOptWidth | kOptCount;
+constexpr uint32_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
+constexpr uint32_t kDecoder = kOptDecoderChannel | kOptDecoderAddress | kOptLayer;
+constexpr uint32_t kWindow = kOptWindowX | kOptWindowY | kOptWindowWidth | kOptWindowHeight | kOptCutLeft | kOptCrtc;
 
 // One command a line reads better than one field a line.
 // clang-format off
@@ -37,9 +39,17 @@ const Command kCommands[] = {
      {}, 0, true, runPciDump},
     {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT]", "Print configuration registers",
      {O::Address}, kMemoryRead, true, runRead},
-    {"pci", "write", "OFFSET VALUE [-w 1|2|4] [-m MASK] [-r]", "Write a configuration register",
+    {"pci", "write", "OFFSET VALUE [-m MASK] [-r]", "Write a 32-bit configuration register",
      {O::Address, O::Value}, kMemoryWrite, true, runWrite},
-    {"zv", "info", "PORT", "A zoom video port's window and camera",
+    {"zv", "init", "PORT [-i CH] [-a 24|25] [--layer 1|3]", "Program the port's decoder and buffers, capture off",
+     {O::ZvPort}, kDecoder, false, runZvInit},
+    {"zv", "start", "PORT [-x X] [-y Y] [-w W] [-h H] [-l CUT] [-t CRTC]", "Capture into a window on a layer",
+     {O::ZvPort}, kWindow, false, runZvStart},
+    {"zv", "stop", "PORT", "Stop capture and hide the port's layer",
+     {O::ZvPort}, 0, false, runZvStop},
+    {"zv", "restart", "PORT", "Capture again into the window that start set",
+     {O::ZvPort}, 0, false, runZvRestart},
+    {"zv", "info", "PORT", "A zoom video port's state, window and camera",
      {O::ZvPort}, 0, false, runZvInfo},
     {nullptr, "version", "", "The driver's version",
      {}, 0, false, runVersion},
@@ -47,19 +57,36 @@ const Command kCommands[] = {
 // clang-format on
 
 struct OptionHelp {
-    uint16_t option;
+    uint32_t option;
     const char *text;
 };
 constexpr OptionHelp kOptionHelp[] = {
-    {kOptWidth, "  -w W       bytes per request: 1, 2, 4 or 8"},
+    {kOptWidth, "  -w W       bytes per request: 1, 2, 4 or 8 (crtc: 1; pci: 1, 2 or 4, written 4)"},
     {kOptCount, "  -c COUNT   how many items (default 1)"},
-    {kOptMask, "  -m MASK    change only the bits in MASK (read, modify, write)"},
+    {kOptMask, "  -m MASK    change only the bits in MASK: reads the whole item, writes it all back"},
     {kOptReadBack, "  -r         read back, and fail if the value did not stick"},
     {kOptAllRows, "  -v         show every row (no * for repeated rows)"},
     {kOptOutput, "  -o FILE    write the raw bytes to FILE (- for standard output)"},
     {kOptQuiet, "  -q         no progress bar"},
     {kOptVerify, "  --verify   read the bytes back and compare"},
+    {kOptDecoderChannel, "  -i CH      the decoder's I2C channel (default: the port's number)"},
+    {kOptDecoderAddress, "  -a ADDR    the decoder's I2C address: 24 (default) or 25"},
+    {kOptLayer, "  --layer N  the hardware layer that shows the port: 1 (default) or 3"},
+    {kOptWindowX, "  -x X, -y Y the window's position (default 0 0)"},
+    {kOptWindowWidth, "  -w W, -h H the window's size (default: the camera image's)"},
+    {kOptCutLeft, "  -l CUT     pixels cut from the left of the camera image (default 0)"},
+    {kOptCrtc, "  -t CRTC    the CRTC that shows the window: 0 (default) or 1"},
 };
+
+// Whether a command takes hexadecimal or decimal numbers: the help says which.
+constexpr uint32_t kHexOptions = kOptWidth | kOptCount | kOptMask | kOptDecoderChannel | kOptDecoderAddress;
+constexpr uint32_t kDecimalOptions = kWindow;
+
+bool takesHex(const Command &c) {
+    for (Operand o : c.operands)
+        if (o != O::None && o != O::Space && o != O::File) return true;
+    return (c.options & kHexOptions) != 0;
+}
 
 void printUsageLine(const Command &c) {
     printf("  tkvtool %s%s%s%s%s\n", c.group ? c.group : "", c.group ? " " : "", c.name,
@@ -95,8 +122,9 @@ void printOverview() {
         stdout);
     for (const Command &c : kCommands) printUsageLine(c);
     fputs(
-        "\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x.\n"
-        "  -d ID      the device (default 0)\n"
+        "\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x\n"
+        "(the zoom video window's are decimal).\n"
+        "  -d ID      the device (default 0), before or after the command\n"
         "  --help     this text; tkvtool COMMAND --help tells about one command\n"
         "  --version  tkvtool's version\n"
         "Exit status: 0 success, 1 the device, a request or the output failed, 2 a usage error.\n"
@@ -110,7 +138,11 @@ void printCommandHelp(const Command &command) {
     printf("%s.\n", command.summary);
     for (const OptionHelp &o : kOptionHelp)
         if (command.options & o.option) puts(o.text);
-    fputs("Numbers are hexadecimal.  See tkvtool(1).\n", stdout);
+    if (command.options & kDecimalOptions)
+        fputs("PORT is hexadecimal, the other numbers decimal.  ", stdout);
+    else if (takesHex(command))
+        fputs("Numbers are hexadecimal.  ", stdout);
+    fputs("See tkvtool(1).\n", stdout);
 }
 
 void printGroupHelp(const char *group) {

@@ -8,12 +8,19 @@ int runRead(const Invocation &invocation);
 int runWrite(const Invocation &invocation);
 int runDump(const Invocation &invocation);
 int runLoad(const Invocation &invocation);
+// Opens and measures load's input, before the device is opened: the exit
+// status, kExitOk when the load can go ahead.
+int openLoadInput(Invocation &invocation);
 int runI2cDetect(const Invocation &invocation);
 int runI2cDump(const Invocation &invocation);
 int runI2cGet(const Invocation &invocation);
 int runI2cSet(const Invocation &invocation);
 int runEdid(const Invocation &invocation);
 int runPciDump(const Invocation &invocation);
+int runZvInit(const Invocation &invocation);
+int runZvStart(const Invocation &invocation);
+int runZvStop(const Invocation &invocation);
+int runZvRestart(const Invocation &invocation);
 int runZvInfo(const Invocation &invocation);
 int runVersion(const Invocation &invocation);
 

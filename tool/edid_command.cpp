@@ -65,8 +65,8 @@ int runEdid(const Invocation &in) {
     if (valid) return kExitOk;
     const int block = badBlock(data, length);
     if (block >= 0)
-        complain("edid %u: warning: block %d has a bad checksum", in.port, block);
+        complain("edid %u: block %d has a bad checksum", in.port, block);
     else
-        complain("edid %u: warning: the driver found the EDID not valid", in.port);
+        complain("edid %u: the driver found the EDID not valid", in.port);
     return kExitFailed;
 }

@@ -1,26 +1,18 @@
 // i2c detect, dump, get and set: the layouts of i2cdetect, i2cdump, i2cget
 // and i2cset on the controller's two I2C masters.
-#include <string.h>
-
 #include "commands.h"
 #include "hex_text.h"
+#include "i2c_channel.h"
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
 
 namespace {
 
-constexpr int kNoAcknowledge = -2;
+constexpr int kNoAcknowledge = -2;  // no device answered its address
 constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
 constexpr int kRegisters = 256, kRow = 16;
 constexpr char kColumns[] = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f";
-
-// What a failed transaction means: the library's texts are for other readers.
-const char *i2cReason(int result) {
-    if (result == -1) return "the channel does not respond";
-    if (result == kNoAcknowledge) return "no device answers";
-    return tkvI2cErrString(result);
-}
 
 int i2cFailed(const char *what, const Invocation &in, unsigned reg, int result) {
     complain("i2c %s %u 0x%02x 0x%02x: %s", what, in.channel, in.device, reg, i2cReason(result));
@@ -38,6 +30,7 @@ char i2cText(uint8_t c) {
 // Each address is probed with a one-byte read of its register 0.  The grid
 // is printed once the scan is over; a channel that does not respond ends it.
 int runI2cDetect(const Invocation &in) {
+    if (int status = checkChannelEnabled(in.channel, "i2c detect")) return status;
     bool present[0x80] = {};
     for (int address = kFirstProbe; address <= kLastProbe; ++address) {
         uint8_t byte;
@@ -72,6 +65,7 @@ int runI2cDetect(const Invocation &in) {
 
 // Sixteen registers a transaction; after a failure the rest show XX untried.
 int runI2cDump(const Invocation &in) {
+    if (int status = checkChannelEnabled(in.channel, "i2c dump")) return status;
     outputPrint("%s    0123456789abcdef\n", kColumns);
     int firstFailure = 0, failedAt = 0;
     for (int row = 0; row < kRegisters; row += kRow) {
@@ -100,6 +94,7 @@ int runI2cDump(const Invocation &in) {
 
 int runI2cGet(const Invocation &in) {
     uint8_t bytes[kRegisters];
+    if (int status = checkChannelEnabled(in.channel, "i2c get")) return status;
     const int count = static_cast<int>(in.count);
     if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
         return i2cFailed("get", in, in.reg, result);
@@ -108,6 +103,7 @@ int runI2cGet(const Invocation &in) {
 }
 
 int runI2cSet(const Invocation &in) {
+    if (int status = checkChannelEnabled(in.channel, "i2c set")) return status;
     const int count = static_cast<int>(in.byteCount);
     if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes))
         return i2cFailed("set", in, in.reg, result);
@@ -118,7 +114,7 @@ int runI2cSet(const Invocation &in) {
     for (int i = 0; i < count; ++i) {
         if (back[i] == in.bytes[i]) continue;
         complain("i2c set %u 0x%02x 0x%02x: wrote 0x%02x, read back 0x%02x", in.channel, in.device,
-                 static_cast<unsigned>((in.reg + i) & 0xFF), in.bytes[i], back[i]);
+                 static_cast<unsigned>(in.reg + i), in.bytes[i], back[i]);
         return kExitFailed;
     }
     return kExitOk;

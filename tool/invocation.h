@@ -8,7 +8,7 @@
 #include "spaces.h"
 
 // The options a command may take.
-enum Option : uint16_t {
+enum Option : uint32_t {
     kOptWidth = 1 << 0,     // -w W
     kOptCount = 1 << 1,     // -c COUNT
     kOptMask = 1 << 2,      // -m MASK
@@ -17,6 +17,18 @@ enum Option : uint16_t {
     kOptOutput = 1 << 5,    // -o FILE
     kOptQuiet = 1 << 6,     // -q
     kOptVerify = 1 << 7,    // --verify
+    kOptDevice = 1 << 8,    // -d ID: every command takes it, before or after its name
+    // zv init
+    kOptDecoderChannel = 1 << 9,  // -i CH
+    kOptDecoderAddress = 1 << 10,  // -a 24|25
+    kOptLayer = 1 << 11,          // --layer 1|3
+    // zv start: the window, in decimal
+    kOptWindowX = 1 << 12,       // -x X
+    kOptWindowY = 1 << 13,       // -y Y
+    kOptWindowWidth = 1 << 14,   // -w W
+    kOptWindowHeight = 1 << 15,  // -h H
+    kOptCutLeft = 1 << 16,       // -l PIXELS
+    kOptCrtc = 1 << 17,          // -t CRTC
 };
 
 struct Invocation;
@@ -43,7 +55,7 @@ struct Command {
     const char *synopsis;  // what follows the name
     const char *summary;
     Operand operands[5];  // in order; the first None ends them
-    uint16_t options;
+    uint32_t options;
     bool pci;  // the space is PCI configuration space, not an operand
     int (*run)(const Invocation &);
 };
@@ -64,6 +76,18 @@ struct Invocation {
     uint64_t mask = 0;
     bool masked = false, readBack = false, verify = false, allRows = false, quiet = false;
     const char *output = nullptr;  // -o; "-" is standard output
+    // load's input, measured before the device is opened.
+    int inputFd = -1;
+    uint64_t inputLength = 0;
+    uint8_t *inputBytes = nullptr;  // a pipe's bytes, read whole; null for a regular file
+    // zv init and zv start.
+    struct ZoomVideo {
+        int decoderChannel = -1;  // -1: the port's own number
+        uint8_t decoderAddress = 0x24;
+        uint8_t layer = 1;
+        uint32_t x = 0, y = 0, width = 0, height = 0;  // 0 width or height: the camera's
+        uint32_t cutLeft = 0, crtc = 0;
+    } zv;
 };
 
 // The command table.

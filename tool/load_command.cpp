@@ -1,7 +1,13 @@
 // load: a file's bytes (or standard input's) into an address space, with
 // --verify reading them back.
+//
+// The input's length is known and checked before the device is opened:
+// a regular file's from its size, a pipe's by reading it whole.  The load
+// then writes exactly that many bytes; a file that changes size meanwhile
+// is an error, and nothing beyond the checked range is written.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +18,8 @@
 #include "transfer.h"
 
 namespace {
+
+const char *inputName(const Invocation &in) { return in.inputFd == STDIN_FILENO ? "standard input" : in.file; }
 
 // Fills `buffer` as far as the input goes; -1 on a read error.
 ssize_t readInput(int fd, uint8_t *buffer, size_t length) {
@@ -26,18 +34,47 @@ ssize_t readInput(int fd, uint8_t *buffer, size_t length) {
     return static_cast<ssize_t>(got);
 }
 
-// The bytes left in a regular file, or 0 when the input's size is not known.
-uint64_t inputSize(int fd) {
+// The bytes left in a regular file; false when the input is not one.
+bool regularFileLength(int fd, uint64_t &length) {
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const off_t at = lseek(fd, 0, SEEK_CUR);
-    return st.st_size > at && at >= 0 ? static_cast<uint64_t>(st.st_size - at) : 0;
+    length = st.st_size > at && at >= 0 ? static_cast<uint64_t>(st.st_size - at) : 0;
+    return true;
+}
+
+// Reads a pipe or terminal whole, up to one byte more than `room`, so that
+// an input too long for the space is known before anything is written.
+bool readWhole(Invocation &in, uint64_t room) {
+    size_t capacity = 0, length = 0;
+    uint8_t *bytes = nullptr;
+    for (;;) {
+        if (length == capacity) {
+            capacity = capacity ? 2 * capacity : kPieceBytes;
+            auto *grown = static_cast<uint8_t *>(realloc(bytes, capacity));
+            if (!grown) {
+                free(bytes);
+                errno = ENOMEM;
+                return false;
+            }
+            bytes = grown;
+        }
+        const size_t wanted = room + 1 - length < capacity - length ? room + 1 - length : capacity - length;
+        const ssize_t got = readInput(in.inputFd, bytes + length, wanted);
+        if (got < 0) {
+            free(bytes);
+            return false;
+        }
+        length += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < wanted || length > room) break;
+    }
+    in.inputBytes = bytes;
+    in.inputLength = length;
+    return true;
 }
 
 struct Loader {
     const Invocation &in;
-    int fd;
-    const char *name;
     Failure failure;
 
     int verify(uint32_t address, const uint8_t *wrote, uint32_t length) {
@@ -53,63 +90,77 @@ struct Loader {
         return kExitOk;
     }
 
-    int run(uint64_t total) {
-        static uint8_t bytes[kPieceBytes];
+    // The next `length` bytes of the input, or null after saying why.
+    const uint8_t *next(uint64_t done, uint32_t length) {
+        static uint8_t piece[kPieceBytes];
+        if (in.inputBytes) return in.inputBytes + done;
+        const ssize_t got = readInput(in.inputFd, piece, length);
+        if (got < 0) {
+            complain("cannot read '%s': %s", inputName(in), strerror(errno));
+            return nullptr;
+        }
+        if (static_cast<uint32_t>(got) == length) return piece;
+        complain("load %s: '%s' shrank while it was loaded (0x%llx of 0x%llx bytes written)", in.space->name,
+                 inputName(in), static_cast<unsigned long long>(done),
+                 static_cast<unsigned long long>(in.inputLength));
+        return nullptr;
+    }
+
+    // A regular file must end where its size said it would.
+    int checkEnd() {
+        if (in.inputBytes) return kExitOk;
+        uint8_t extra;
+        if (readInput(in.inputFd, &extra, 1) == 0) return kExitOk;
+        complain("load %s: '%s' grew while it was loaded (its first 0x%llx bytes were written)", in.space->name,
+                 inputName(in), static_cast<unsigned long long>(in.inputLength));
+        return kExitFailed;
+    }
+
+    int run() {
         const Space &space = *in.space;
-        Progress progress(total, !in.quiet);
-        for (uint64_t at = in.address;;) {
-            const auto room = static_cast<uint32_t>(pieceEnd(at, space.size, in.width) - at);
-            const ssize_t got = readInput(fd, bytes, room ? room : 1);
-            if (got < 0) {
-                complain("cannot read '%s': %s", name, strerror(errno));
-                return kExitFailed;
-            }
-            if (got == 0) return kExitOk;
-            if (room == 0) {
-                complain("load %s: the input runs past the end of %s (0x%x)", name, space.name, space.size);
-                return kExitFailed;
-            }
-            const auto length = static_cast<uint32_t>(got);
-            if (in.width && length % in.width != 0) {
-                complain("load %s: the input ends inside a %u-byte item", name, in.width);
-                return kExitFailed;
-            }
+        const uint64_t end = uint64_t{in.address} + in.inputLength;
+        Progress progress(in.inputLength, !in.quiet);
+        for (uint64_t at = in.address; at < end;) {
+            const auto length = static_cast<uint32_t>(pieceEnd(at, end, in.width) - at);
+            const uint8_t *bytes = next(at - in.address, length);
+            if (!bytes) return kExitFailed;
             const auto address = static_cast<uint32_t>(at);
             if (writeBytes(space, address, length, in.width, bytes, failure) < length)
                 return requestFailed("load", space.name, failure.address, failure.width, failure.error);
             if (in.verify && verify(address, bytes, length) != kExitOk) return kExitFailed;
             at += length;
             progress.update(at - in.address);
-            if (length < room) return kExitOk;
         }
+        return checkEnd();
     }
 };
 
 }  // namespace
 
-int runLoad(const Invocation &in) {
+int openLoadInput(Invocation &in) {
     const bool standardInput = strcmp(in.file, "-") == 0;
-    const char *name = standardInput ? "standard input" : in.file;
-    const int fd = standardInput ? STDIN_FILENO : open(in.file, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        complain("cannot read '%s': %s", name, strerror(errno));
+    in.inputFd = standardInput ? STDIN_FILENO : open(in.file, O_RDONLY | O_CLOEXEC);
+    const Space &space = *in.space;
+    const uint64_t room = space.size - in.address;
+    char topic[32];
+    commandTopic(*in.command, topic, sizeof topic);
+    if (in.inputFd < 0 || (!regularFileLength(in.inputFd, in.inputLength) && !readWhole(in, room))) {
+        complain("cannot read '%s': %s", standardInput ? "standard input" : in.file, strerror(errno));
         return kExitFailed;
     }
-    const uint64_t total = inputSize(fd);
-    int status;
-    if (uint64_t{in.address} + total > in.space->size) {
-        char topic[32];
-        status = usageError(commandTopic(*in.command, topic, sizeof topic),
-                            "'%s' (0x%llx bytes) runs past the end of %s (0x%x)", name,
-                            static_cast<unsigned long long>(total), in.space->name, in.space->size);
-    } else if (in.width && total % in.width != 0) {
-        char topic[32];
-        status = usageError(commandTopic(*in.command, topic, sizeof topic),
-                            "the length of '%s' (0x%llx) is not a multiple of the width %u", name,
-                            static_cast<unsigned long long>(total), in.width);
-    } else {
-        status = Loader{in, fd, name, {}}.run(total);
+    if (in.inputLength > room) {
+        if (in.inputBytes)
+            return usageError(topic, "standard input (more than 0x%llx bytes) runs past the end of %s (0x%x)",
+                              static_cast<unsigned long long>(room), space.name, space.size);
+        return usageError(topic, "'%s' (0x%llx bytes) runs past the end of %s (0x%x)", in.file,
+                          static_cast<unsigned long long>(in.inputLength), space.name, space.size);
     }
-    if (!standardInput) close(fd);
-    return status;
+    const unsigned unit = in.width ? in.width : space.writeUnit();
+    if (in.inputLength % unit != 0)
+        return usageError(topic, "the length of %s%s%s (0x%llx) is not a multiple of the width %u",
+                          standardInput ? "" : "'", inputName(in), standardInput ? "" : "'",
+                          static_cast<unsigned long long>(in.inputLength), unit);
+    return kExitOk;
 }
+
+int runLoad(const Invocation &in) { return Loader{in, {}}.run(); }

@@ -3,10 +3,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
-#include "invocation.h"
+#include "commands.h"
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
@@ -50,11 +51,14 @@ int main(int argc, char **argv) {
     Invocation invocation;
     int status = kExitOk;
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
+    // load's input is measured before anything is touched.
+    if (invocation.command->run == runLoad && (status = openLoadInput(invocation)) != kExitOk) return status;
     if (!openDevice(invocation.deviceId)) return kExitFailed;
     const char *output = invocation.output;
     if (output && strcmp(output, "-") != 0) outputToFile(output);
     status = invocation.command->run(invocation);
     const int outputStatus = outputFinish(status == kExitOk);
     tkvClose();
+    free(invocation.inputBytes);
     return status != kExitOk ? status : outputStatus;
 }

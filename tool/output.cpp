@@ -2,9 +2,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "report.h"
@@ -17,21 +21,97 @@ size_t used;
 int fd = STDOUT_FILENO;
 const char *name = "standard output";
 const char *pendingPath;  // the -o file, until the first write opens it
+const char *finalPath;    // the -o file that the new file replaces at the end
 int writeError;
 bool reported;  // the error has been told already
 
+// The new file beside the -o file, while it exists: a signal that ends the
+// run removes it.
+char newFile[PATH_MAX + 16];
+volatile sig_atomic_t newFileExists;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void removeNewFileAndDie(int signal) {
+    if (newFileExists) unlink(newFile);
+    raise(signal);  // the handler was reset: the signal now ends the run as it would have
+}
+
+void removeNewFileOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = removeNewFileAndDie;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kEndingSignals) {
+        struct sigaction old {};
+        // A signal that was ignored when tkvtool started stays ignored.
+        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+// Runs `step` with the ending signals held back, so that the handler never
+// sees the new file half made or half renamed.
+template <typename Step>
+void withSignalsHeld(Step &&step) {
+    sigset_t held, old;
+    sigemptyset(&held);
+    for (int signal : kEndingSignals) sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &old);
+    step();
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+void failOpen(const char *path, int error, const char *why) {
+    writeError = error;
+    reported = true;
+    complain("cannot write '%s': %s", path, why ? why : strerror(error));
+}
+
+// A new file in the directory of `path`, to take its place at the end.
+void createNewFile(const char *path, const struct stat *existing) {
+    const char *slash = strrchr(path, '/');
+    const int directoryLength = slash ? static_cast<int>(slash - path + 1) : 0;
+    const int length = snprintf(newFile, sizeof newFile, "%.*s.%s.XXXXXX", directoryLength, path,
+                                slash ? slash + 1 : path);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile) return failOpen(path, ENAMETOOLONG, nullptr);
+    removeNewFileOnSignals();
+    withSignalsHeld([] {
+        fd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file
+        newFileExists = fd >= 0;
+    });
+    if (fd < 0) return failOpen(path, errno, nullptr);
+    // A file that is replaced keeps its permissions.
+    if (existing && fchmod(fd, existing->st_mode & 0777) != 0) writeError = errno;
+    finalPath = path;
+}
+
 // The file is opened when the first bytes leave, so that a run that fails
-// before it has anything to write leaves an existing file as it was.
+// before it has anything to write creates nothing.  A regular file (or none)
+// is replaced at the end of a run that succeeded; anything else, such as a
+// device or a FIFO, is written as it is.
 void openPending() {
     const char *path = pendingPath;
     if (!path || writeError) return;
     pendingPath = nullptr;
-    fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        writeError = errno;
-        reported = true;
-        complain("cannot write '%s': %s", path, strerror(writeError));
+    struct stat st {};
+    if (lstat(path, &st) != 0) {
+        if (errno != ENOENT) return failOpen(path, errno, nullptr);
+        return createNewFile(path, nullptr);
     }
+    if (S_ISLNK(st.st_mode)) return failOpen(path, ELOOP, "is a symbolic link; use - for standard output");
+    if (S_ISREG(st.st_mode)) return createNewFile(path, &st);
+    fd = open(path, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) failOpen(path, errno, nullptr);
+}
+
+// Puts the new file in the place of the -o file, or removes it after a failure.
+void settleNewFile(bool keep) {
+    withSignalsHeld([keep] {
+        if (!newFileExists) return;
+        if (keep && rename(newFile, finalPath) != 0) writeError = errno;
+        if (!keep || writeError) unlink(newFile);
+        newFileExists = 0;
+    });
 }
 
 void drain() {
@@ -98,6 +178,7 @@ int outputFinish(bool succeeded) {
     if (succeeded) openPending();  // an empty result is still a file
     drain();
     if (fd > STDERR_FILENO && close(fd) != 0 && !writeError) writeError = errno;
+    settleNewFile(succeeded && !writeError);
     if (!writeError || reported) return writeError ? kExitFailed : kExitOk;
     complain("%s: %s", name, strerror(writeError));
     return kExitFailed;

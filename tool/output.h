@@ -8,9 +8,10 @@
 // The most that one reservation may ask for.
 constexpr size_t kOutputReserveMax = size_t{1} << 17;
 
-// Sends the output to `path` instead of standard output.  The file is created
-// (0600) or emptied when the first bytes leave, or at the end of a run that
-// succeeded; never through a symbolic link.
+// Sends the output to `path` instead of standard output.  A new file (0600,
+// or the permissions of the file it replaces) is written beside it and takes
+// its place at the end of a run that succeeded; a run that fails or is ended
+// by a signal leaves `path` as it was.  Never through a symbolic link.
 void outputToFile(const char *path);
 // Whether the output goes to standard output, and that is a terminal.
 bool outputIsTerminal();

@@ -9,6 +9,9 @@ namespace {
 constexpr long kDelayTenths = 10;  // a transfer shorter than a second shows nothing
 constexpr int kBarWidth = 40;
 
+// The bar on the screen, if any: a complaint wipes it first.
+Progress *shownBar;
+
 long tenthsSince(const timespec &start) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -30,10 +33,12 @@ Progress::Progress(uint64_t total, bool wanted)
 
 void Progress::update(uint64_t done) {
     if (!enabled_) return;
+    if (total_ != 0 && done > total_) done = total_;  // the bar never runs past full
     const long tenths = tenthsSince(start_);
     if (tenths < kDelayTenths || tenths == lastTenth_) return;
     lastTenth_ = tenths;
     shown_ = true;
+    shownBar = this;
     char line[128];
     int n;
     if (total_ == 0) {
@@ -49,11 +54,19 @@ void Progress::update(uint64_t done) {
     draw(line, n);
 }
 
-Progress::~Progress() {
+void Progress::wipe() {
     if (!shown_) return;
+    shown_ = false;
+    shownBar = nullptr;
     char blank[kBarWidth + 16];
     memset(blank, ' ', sizeof blank);
     blank[0] = '\r';
     blank[sizeof blank - 1] = '\r';
     draw(blank, sizeof blank);
+}
+
+Progress::~Progress() { wipe(); }
+
+void wipeProgress() {
+    if (shownBar) shownBar->wipe();
 }

@@ -15,6 +15,8 @@ public:
     Progress &operator=(const Progress &) = delete;
 
     void update(uint64_t done);
+    // Takes the bar off the screen; the next update draws it again.
+    void wipe();
 
 private:
     uint64_t total_;
@@ -23,5 +25,9 @@ private:
     timespec start_{};
     long lastTenth_ = -1;  // tenths of a second at the last drawing
 };
+
+// Takes the bar that is on the screen, if any, off it: for a line on
+// standard error that must start at the left.
+void wipeProgress();
 
 #endif

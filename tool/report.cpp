@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "output.h"
+#include "progress.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ namespace {
 void writeLine(const char *text, int length) {
     if (length <= 0) return;
     outputFlush();
+    wipeProgress();
     ssize_t written = write(STDERR_FILENO, text, static_cast<size_t>(length));
     (void)written;  // nothing more can be said when standard error fails
 }

@@ -13,6 +13,7 @@ struct Space {
     const char *name;
     uint32_t size;          // offsets 0 to size - 1
     uint8_t widths;         // the access widths it takes, as a mask of 1, 2, 4 and 8
+    uint8_t writeWidths;    // the widths it is written with: a subset of `widths`
     uint8_t defaultWidth;   // of read and write
     uint8_t wordBytes;      // items must lie inside one aligned word of this size (0: any)
     ItemReader readers[4];  // by width 1, 2, 4, 8 (null where not taken)
@@ -20,6 +21,9 @@ struct Space {
     int (*readQuad)(uint32_t, uint64_t *);  // the library's own, for bulk reads; or null
 
     bool takes(unsigned width) const { return (widths & width) != 0; }
+    bool writes(unsigned width) const { return (writeWidths & width) != 0; }
+    // The narrowest write: every write starts and ends on a multiple of it.
+    unsigned writeUnit() const { return writeWidths & -writeWidths; }
     int read(uint32_t offset, unsigned width, uint64_t &value) const;
     int write(uint32_t offset, unsigned width, uint64_t value) const;
 };

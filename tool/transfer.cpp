@@ -8,10 +8,11 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "items are copied as th
 
 namespace {
 
-unsigned requestWidth(const Space &space, uint32_t address, uint32_t left, unsigned width) {
+// The width the user chose, or the widest that the alignment and the space allow.
+unsigned requestWidth(uint8_t widths, uint32_t address, uint32_t left, unsigned width) {
     if (width) return width;
     for (unsigned w = 8; w > 1; w /= 2)
-        if (space.takes(w) && address % w == 0 && w <= left) return w;
+        if ((widths & w) && address % w == 0 && w <= left) return w;
     return 1;
 }
 
@@ -32,7 +33,7 @@ uint32_t readBytes(const Space &space, uint32_t address, uint32_t length, unsign
     uint32_t done = 0;
     while (done < length) {
         const uint32_t at = address + done;
-        const unsigned w = requestWidth(space, at, length - done, width);
+        const unsigned w = requestWidth(space.widths, at, length - done, width);
         uint64_t value = 0;
         int error;
         if (w == 8 && space.readQuad) {
@@ -68,7 +69,7 @@ uint32_t writeBytes(const Space &space, uint32_t address, uint32_t length, unsig
     uint32_t done = 0;
     while (done < length) {
         const uint32_t at = address + done;
-        const unsigned w = requestWidth(space, at, length - done, width);
+        const unsigned w = requestWidth(space.writeWidths, at, length - done, width);
         uint64_t value = 0;
         memcpy(&value, bytes + done, w);
         if (int error = space.write(at, w, value)) {

@@ -67,11 +67,11 @@ TEST(TkvtoolEdid, RawBytesPassEdidDecodesConformityCheck) {
     EXPECT_EQ(file.contents().size(), 128u);
 }
 
-TEST(TkvtoolEdid, ABadChecksumStillGivesTheBytesWithAWarning) {
+TEST(TkvtoolEdid, ABadChecksumStillGivesTheBytesAndFails) {
     Tool tool;
     ProcessRun run = tool.run({"edid", "3"});
     EXPECT_EQ(run.out.size(), 128u);
-    EXPECT_EQ(run.err, "tkvtool: edid 3: warning: block 0 has a bad checksum\n");
+    EXPECT_EQ(run.err, "tkvtool: edid 3: block 0 has a bad checksum\n");
     EXPECT_EQ(run.exitCode, 1);
 }
 
@@ -117,12 +117,36 @@ TEST(TkvtoolInfo, ZvInfoReadsThePortsWindowAndCamera) {
     tool.out({"write", "reg", "10038", "4000004"});
     tool.out({"write", "reg", "10060", "2108"});
     EXPECT_EQ(tool.out({"zv", "info", "0"}),
-              "x 16\ny 8\nwidth 640\nheight 480\ncut-left 8\nzoom-width 2\nzoom-height 1\ncrtc 1\n"
+              "state capturing\nlayer 1\nx 16\ny 8\nwidth 640\nheight 480\ncut-left 8\nzoom-width 2\nzoom-height 1\ncrtc 1\n"
               "camera-width 720\ncamera-height 576\n");
+}
+
+TEST(TkvtoolInfo, ZvCommandsSetUpStartStopAndRestartAPort) {
+    Tool tool;
+    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state stopped\nlayer none\ncamera-width 0\ncamera-height 0\n");
+    ProcessRun early = tool.run({"zv", "start", "1"});
+    EXPECT_EQ(early.err, "tkvtool: zv start 1: the port feeds no layer; run 'tkvtool zv init 1' first\n");
+    EXPECT_EQ(early.exitCode, 1);
+    // Port 1's decoder is on channel 1; the window defaults to the camera's size.
+    EXPECT_EQ(tool.out({"zv", "init", "1", "--layer", "3"}), "");
+    EXPECT_EQ(tool.out({"read", "reg", "100d0"}), "0x00000610\n");
+    EXPECT_EQ(tool.out({"zv", "start", "1", "-x", "16", "-y", "8", "-l", "4", "-t", "1"}), "");
+    const std::string window = "x 16\ny 8\nwidth 720\nheight 576\ncut-left 4\nzoom-width 1\nzoom-height 1\n"
+                               "crtc 1\ncamera-width 720\ncamera-height 576\n";
+    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state capturing\nlayer 3\n" + window);
+    EXPECT_EQ(tool.out({"zv", "stop", "1"}), "");
+    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state stopped\nlayer 3\n" + window.substr(0, window.find("camera")) +
+                                                 "camera-width 0\ncamera-height 0\n");
+    EXPECT_EQ(tool.out({"zv", "restart", "1"}), "");
+    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state capturing\nlayer 3\n" + window);
+    ProcessRun noDecoder = tool.run({"zv", "init", "0", "-a", "25"});
+    EXPECT_EQ(noDecoder.err, "tkvtool: zv init 0: the decoder at 0x25 on I2C channel 0: no device answers\n");
+    EXPECT_EQ(noDecoder.exitCode, 1);
 }
 
 TEST(TkvtoolInfo, VersionIsTheDriversInDottedForm) {
     Tool tool;
     EXPECT_EQ(tool.out({"version"}), "1.0.0.0\n");
     EXPECT_EQ(tool.run({"-d", "2", "version"}, {"TKVSIM_CORE_VERSION=2.3.4.5"}).out, "2.3.4.5\n");
+    EXPECT_EQ(tool.run({"version", "-d", "2"}, {"TKVSIM_CORE_VERSION=2.3.4.5"}).out, "2.3.4.5\n");
 }

@@ -25,12 +25,12 @@ TEST(TkvtoolMemory, ValuesWrittenAreReadBackInEveryWidthAndSpace) {
     EXPECT_EQ(tool.out({"read", "-w", "2", "reg", "106"}), "0x1122\n");
     EXPECT_EQ(tool.out({"write", "crtc", "fe", "5a"}), "");
     EXPECT_EQ(tool.out({"read", "crtc", "fe"}), "0x5a\n");
-    // PCI: bytes and words cut out of their dword, and written back into it.
+    // PCI: bytes and words cut out of their dword; written a whole dword at a time.
     EXPECT_EQ(tool.out({"pci", "read", "0"}), "0x5a106b7a\n");
     EXPECT_EQ(tool.out({"read", "pci", "2", "-w", "2"}), "0x5a10\n");
     EXPECT_EQ(tool.out({"read", "pci", "1", "-w", "1"}), "0x6b\n");
     EXPECT_EQ(tool.out({"read", "pci", "1", "-w", "2"}), "0x106b\n");
-    EXPECT_EQ(tool.out({"pci", "write", "5", "1", "-w", "1", "-r"}), "");
+    EXPECT_EQ(tool.out({"pci", "write", "4", "107", "-r"}), "");
     EXPECT_EQ(tool.out({"read", "pci", "4"}), "0x00000107\n");
 }
 
@@ -98,13 +98,43 @@ TEST(TkvtoolMemory, LoadTakesStandardInputAndStopsAtTheEndOfTheSpace) {
     EXPECT_EQ(tool.out({"read", "crtc", "ef"}), "0xff\n");
     EXPECT_EQ(runPeer(xxdPath, {"-p"}, tool.out({"dump", "crtc", "e0", "10", "-o", "-"})).out,
               "00112233445566778899aabbccddeeff\n");
-    ProcessRun past = tool.run({"load", "crtc", "f8", "-"}, {}, bytes);
-    EXPECT_EQ(past.err, "tkvtool: load standard input: the input runs past the end of crtc (0xff)\n");
-    EXPECT_EQ(past.exitCode, 1);
+    // Too long: refused before anything is written.
+    ProcessRun past = tool.run({"load", "crtc", "f0", "-"}, {}, bytes + "!");
+    EXPECT_EQ(past.err,
+              "tkvtool: standard input (more than 0xf bytes) runs past the end of crtc (0xff)\n"
+              "Try 'tkvtool load --help'\n");
+    EXPECT_EQ(past.exitCode, 2);
+    EXPECT_EQ(tool.out({"read", "crtc", "f0"}), "0x00\n");
     TempFile file(bytes);
     ProcessRun tooLong = tool.run({"load", "crtc", "f8", file.path()});
     EXPECT_EQ(tooLong.err,
               "tkvtool: '" + file.path() +
                   "' (0x10 bytes) runs past the end of crtc (0xff)\nTry 'tkvtool load --help'\n");
     EXPECT_EQ(tooLong.exitCode, 2);
+}
+
+// The load writes the bytes it measured: a file that grows or shrinks while
+// it is read fails the load, and nothing lands past the measured range.
+TEST(TkvtoolMemory, AnInputThatChangesSizeDuringALoadFailsIt) {
+    struct Change {
+        const char *command;
+        const char *message;
+    };
+    const Change changes[] = {
+        {"head -c 4096 /dev/zero >>\"$1\"", "grew while it was loaded (its first 0x40000 bytes were written)"},
+        {"truncate -s 65536 \"$1\"", "shrank while it was loaded"},
+    };
+    for (const Change &change : changes) {
+        Tool tool;
+        TempFile input(std::string(0x40000, '\x5a')), trace;
+        // Once the load has made its first requests, the input changes.
+        const std::string script = "\"$0\" load vram 0 \"$1\" -w 1 -q & pid=$!\n"
+                                   "until [ \"$(wc -l <\"$2\")\" -gt 100 ]; do sleep 0.01; done\n" +
+                                   std::string(change.command) + "\nwait $pid\n";
+        ProcessRun run = tool.run({"-c", script, TKVCON_PATH, input.path(), trace.path()},
+                                  {"TKVSIM_TRACE=" + trace.path()}, "", "/bin/sh");
+        EXPECT_NE(run.err.find(change.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(tool.out({"read", "vram", "40000", "-w", "1"}), "0x00\n");
+    }
 }

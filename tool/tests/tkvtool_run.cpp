@@ -12,8 +12,9 @@
 #include <sstream>
 
 ProcessRun Tool::run(const std::vector<std::string> &args, std::vector<std::string> env,
-                     const std::string &input) const {
+                     const std::string &input, const std::string &program) const {
     ProcessOptions options;
+    options.program = program;
     env.push_back(state_.env());
     options.env = std::move(env);
     if (!input.empty()) options.input = input;

@@ -12,8 +12,9 @@
 // tkvtool-sim with the arguments on the test's device.
 class Tool {
 public:
+    // `program`: another program than tkvtool-sim, such as a shell that runs it.
     ProcessRun run(const std::vector<std::string> &args, std::vector<std::string> env = {},
-                   const std::string &input = "") const;
+                   const std::string &input = "", const std::string &program = TKVCON_PATH) const;
     // Standard output of a run that must succeed quietly.
     std::string out(const std::vector<std::string> &args) const;
     // Loads the bytes into video memory at 0.

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "tkvtool_run.h"
 
 namespace {
@@ -64,6 +67,22 @@ const UsageCase kUsageCases[] = {
     {{"i2c", "set", "0", "50", "0", "1", "100"}, "i2c set", "invalid value '100'"},
     {{"edid", "4"}, "edid", "invalid port '4' (0 to 3)"},
     {{"zv", "info", "2"}, "zv info", "invalid port '2' (0 or 1)"},
+    // Every range is checked before the device is touched.
+    {{"read", "reg", "fffffe"}, "read", "a 4-byte item at 0xfffffe runs past the end of reg (0x1000000)"},
+    {{"read", "vram", "ffffffc", "-w", "8"}, "read", "an 8-byte item at 0xffffffc runs past the end of vram (0x10000000)"},
+    {{"pci", "read", "100"}, "pci read", "address 0x100 is outside pci (0 to 0xff)"},
+    {{"i2c", "set", "0", "50", "ff", "1", "2", "3"}, "i2c set", "0x3 registers from 0xff run past register 0xff"},
+    {{"i2c", "get", "0", "50", "fe", "-c", "4"}, "i2c get", "0x4 registers from 0xfe run past register 0xff"},
+    // A part of a PCI dword is not written: the rest would be written back.
+    {{"pci", "write", "4", "6", "-w", "1"},
+     "pci write",
+     "pci is written in whole 4-byte words: a 1-byte write would write back the rest of its word "
+     "(use -m MASK to change some bits)"},
+    {{"zv", "init", "0", "-a", "26"}, "zv init", "invalid decoder address '26' (24 or 25)"},
+    {{"zv", "init", "0", "--layer=2"}, "zv init", "invalid layer '2' (1 or 3)"},
+    {{"zv", "start", "0", "-w", "65536"}, "zv start", "invalid width '65536' (0 to 65535)"},
+    {{"zv", "start", "0", "-x", "0x10"}, "zv start", "invalid x '0x10' (0 to 65535)"},
+    {{"version", "-d", "zz"}, "version", "invalid device 'zz' (0 to ff)"},
 };
 
 }  // namespace
@@ -106,7 +125,6 @@ struct FailureCase {
 };
 
 const FailureCase kFailureCases[] = {
-    {{"read", "reg", "fffffe"}, {}, "tkvtool: read reg 0x00fffffe (4 bytes): Invalid argument\n"},
     {{"read", "reg", "10", "-w", "1"},
      {"TKVSIM_FAIL_REQUESTS=5"},
      "tkvtool: read reg 0x00000010 (1 byte): Input/output error\n"},
@@ -119,7 +137,6 @@ const FailureCase kFailureCases[] = {
     {{"version"}, {"TKVSIM_FAIL_OPEN=13"}, "tkvtool: cannot open device 0 (/dev/tkvrw): Permission denied\n"},
     {{"version"}, {"TKVSIM_FAIL_REQUESTS=5"}, "tkvtool: version: Input/output error\n"},
     {{"zv", "info", "1"}, {"TKVSIM_FAIL_NTH=3"}, "tkvtool: zv info 1: Input/output error\n"},
-    {{"pci", "read", "100"}, {}, "tkvtool: read pci 0x00000100 (4 bytes): Invalid argument\n"},
     {{"i2c", "get", "1", "50", "0"}, {}, "tkvtool: i2c get 1 0x50 0x00: no device answers\n"},
     {{"i2c", "set", "0", "24", "3", "1"},
      {"TKVSIM_I2C_HANG=0"},
@@ -130,6 +147,9 @@ const FailureCase kFailureCases[] = {
      {},
      "tkvtool: cannot write '/nonexistent/x': No such file or directory\n"},
     {{"dump", "vram", "0", "10", "-o", "/dev/full"}, {}, "tkvtool: /dev/full: No space left on device\n"},
+    {{"dump", "vram", "0", "10", "-o", "/dev/stdout"},
+     {},
+     "tkvtool: cannot write '/dev/stdout': is a symbolic link; use - for standard output\n"},
     {{"load", "vram", "0", "/nonexistent"},
      {},
      "tkvtool: cannot read '/nonexistent': No such file or directory\n"},
@@ -166,4 +186,59 @@ TEST(TkvtoolFailures, OutputFilesAreNewAndPrivateNeverReachedThroughALinkAndKept
     EXPECT_EQ(st.st_mode & 077, 0u);
     EXPECT_EQ(st.st_size, 16);
     unlink(fresh.c_str());
+}
+
+// -o FILE: a run that is ended by a signal or fails to write leaves FILE as
+// it was and nothing beside it; one that succeeds replaces it, keeping its
+// permissions.
+TEST(TkvtoolFailures, AnOutputFileIsReplacedOnlyByARunThatSucceeded) {
+    Tool tool;
+    char folder[] = "/tmp/tkvtool-output-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string target = std::string(folder) + "/prev.bin";
+    TempFile listing;
+    {
+        FILE *f = fopen(target.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        fputs("precious", f);
+        fclose(f);
+    }
+    const std::string killed = "\"$0\" dump vram 0 10000000 -w 1 -q -o \"$1\" & pid=$!\n"
+                               "until [ \"$(ls -A \"${1%/*}\" | wc -l)\" -gt 1 ]; do sleep 0.01; done\n"
+                               "kill -TERM $pid; wait $pid; echo $?; ls -A \"${1%/*}\"\n";
+    EXPECT_EQ(tool.run({"-c", killed, TKVCON_PATH, target}, {}, "", "/bin/sh").out, "143\nprev.bin\n");
+    const std::string tooLarge = "ulimit -f 8; trap '' XFSZ; \"$0\" dump vram 0 100000 -q -o \"$1\"\n"
+                                 "echo $?; ls -A \"${1%/*}\"\n";
+    ProcessRun failed = tool.run({"-c", tooLarge, TKVCON_PATH, target}, {}, "", "/bin/sh");
+    EXPECT_EQ(failed.out, "1\nprev.bin\n");
+    EXPECT_EQ(failed.err, "tkvtool: " + target + ": File too large\n");
+    std::ifstream kept(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "precious");
+
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    EXPECT_EQ(tool.out({"dump", "vram", "0", "10", "-o", target}), "");
+    struct stat st {};
+    EXPECT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 16);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    unlink(target.c_str());
+    rmdir(folder);
+}
+
+TEST(TkvtoolFailures, ADisabledI2cChannelRunsNoTransaction) {
+    Tool tool;
+    EXPECT_EQ(tool.out({"write", "reg", "2", "0", "-w", "1"}), "");
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {"i2c", "detect", "0"},
+             {"i2c", "dump", "0", "50"},
+             {"i2c", "get", "0", "33", "0"},
+             {"i2c", "set", "0", "50", "0", "1"},
+             {"zv", "init", "0"}}) {
+        ProcessRun run = tool.run(args);
+        EXPECT_EQ(run.err, "tkvtool: I2C channel 0 is disabled (control 0x00)\n") << args[1];
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(tool.out({"write", "reg", "2", "80", "-w", "1"}), "");
+    EXPECT_EQ(tool.out({"i2c", "get", "0", "50", "1"}), "0x01\n");
 }

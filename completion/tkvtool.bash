@@ -1,6 +1,5 @@
 # bash completion for tkvtool and tkvtool-sim: commands, subcommands, spaces,
-# options, and the values of the options and operands that take one of a
-# few numbers.
+# options not given yet, the widths each space takes, and file names.
 
 # The command as one word ("read", "i2c get"), and where its arguments start.
 _tkvtool_command() {
@@ -15,14 +14,26 @@ _tkvtool_command() {
 
 _tkvtool_options() {
     case $1 in
-    read | "pci read") echo "-w -c --help" ;;
-    write | "pci write") echo "-w -m -r --help" ;;
-    dump) echo "-w -v -o -q --help" ;;
-    load) echo "-w --verify -q --help" ;;
-    "i2c get") echo "-c --help" ;;
-    "i2c set") echo "-r --help" ;;
-    edid) echo "-o --help" ;;
-    *) echo "--help" ;;
+    read | "pci read") echo "-w -c" ;;
+    write) echo "-w -m -r" ;;
+    "pci write") echo "-m -r" ;;
+    dump) echo "-w -v -o -q" ;;
+    load) echo "-w --verify -q" ;;
+    "i2c get") echo "-c" ;;
+    "i2c set") echo "-r" ;;
+    edid) echo "-o" ;;
+    "zv init") echo "-i -a --layer" ;;
+    "zv start") echo "-x -y -w -h -l -t" ;;
+    esac
+    echo "-d --help"
+}
+
+# The options that take a value, for the command.
+_tkvtool_valued() {
+    case $1 in
+    "zv init") echo "-d -i -a --layer" ;;
+    "zv start") echo "-d -x -y -w -h -l -t" ;;
+    *) echo "-d -w -c -m -o" ;;
     esac
 }
 
@@ -30,9 +41,31 @@ _tkvtool_options() {
 _tkvtool_operand() {
     case $1:$2 in
     read:0 | write:0 | dump:0 | load:0) echo "reg vram crtc pci" ;;
-    "i2c detect:0" | "i2c dump:0" | "i2c get:0" | "i2c set:0" | "zv info:0") echo "0 1" ;;
+    "i2c "*:0 | "zv "*:0) echo "0 1" ;;
     edid:0) echo "0 1 2 3" ;;
     esac
+}
+
+# The widths that -w takes: those of the space named, for reading or writing.
+_tkvtool_widths() {
+    local command=$1 space=$2
+    [[ $command == pci* ]] && space=pci
+    case $space:$command in
+    crtc:*) echo 1 ;;
+    pci:write | pci:load | "pci:pci write") echo 4 ;;
+    pci:*) echo "1 2 4" ;;
+    *) echo "1 2 4 8" ;;
+    esac
+}
+
+# File names as bash-completion completes them: quoted, directories with a slash.
+_tkvtool_files() {
+    if declare -F _filedir >/dev/null; then
+        _filedir
+    else
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "${COMP_WORDS[COMP_CWORD]}")
+    fi
 }
 
 _tkvtool_reply() {
@@ -42,40 +75,59 @@ _tkvtool_reply() {
 _tkvtool() {
     local cur=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
-    case $previous in
-    -w) _tkvtool_reply "1 2 4 8" "$cur"; return ;;
-    -o) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
-    -d | -c | -m) return ;;
-    esac
     local start command
     read -r start command <<<"$(_tkvtool_command)"
+    # Operands so far, leaving out options and their values.
+    local i word position=0 space="" given=" "
+    local valued=" $(_tkvtool_valued "$command") "
+    for ((i = start; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        case $word in
+        -*)
+            given+="$word "
+            [[ $valued == *" $word "* ]] && ((i++))
+            ;;
+        *)
+            ((position == 0)) && space=$word
+            ((position++))
+            ;;
+        esac
+    done
+    if ((COMP_CWORD >= start)); then
+        case $command:$previous in
+        "zv start":-w | "zv start":-h | *:-x | *:-y | *:-l | *:-c | *:-m | *:-d) return ;;
+        "zv init":-i | *:-t) _tkvtool_reply "0 1" "$cur"; return ;;
+        *:-a) _tkvtool_reply "24 25" "$cur"; return ;;
+        *:--layer) _tkvtool_reply "1 3" "$cur"; return ;;
+        *:-w) _tkvtool_reply "$(_tkvtool_widths "$command" "$space")" "$cur"; return ;;
+        *:-o)
+            _tkvtool_files
+            return
+            ;;
+        esac
+    fi
     if ((COMP_CWORD < start)); then
         if [[ $command == i2c* ]]; then
             _tkvtool_reply "detect dump get set" "$cur"
         elif [[ $command == pci* ]]; then
             _tkvtool_reply "dump read write" "$cur"
         elif [[ $command == zv* ]]; then
-            _tkvtool_reply "info" "$cur"
+            _tkvtool_reply "init start stop restart info" "$cur"
         else
             _tkvtool_reply "-d read write dump load i2c edid pci zv version --help --version" "$cur"
         fi
         return
     fi
     if [[ $cur == -* ]]; then
-        _tkvtool_reply "$(_tkvtool_options "$command")" "$cur"
+        local option offered=""
+        for option in $(_tkvtool_options "$command"); do
+            [[ $given == *" $option "* ]] || offered+="$option "
+        done
+        _tkvtool_reply "$offered" "$cur"
         return
     fi
-    # Operands so far, leaving out options and their values.
-    local i position=0
-    for ((i = start; i < COMP_CWORD; i++)); do
-        case ${COMP_WORDS[i]} in
-        -w | -c | -m | -o) ((i++)) ;;
-        -*) ;;
-        *) ((position++)) ;;
-        esac
-    done
     if [[ $command == load && $position == 2 ]]; then
-        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        _tkvtool_files
         return
     fi
     _tkvtool_reply "$(_tkvtool_operand "$command" "$position")" "$cur"

@@ -1,0 +1,49 @@
+// The bash completion, run by bash with bash-completion loaded: what it
+// offers after the words typed so far.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tkvtool_run.h"
+
+namespace {
+
+constexpr char kBashCompletion[] = "/usr/share/bash-completion/bash_completion";
+
+struct CompletionCase {
+    const char *words;  // after "tkvtool", the last one being completed
+    const char *offered;  // each followed by |
+};
+
+const CompletionCase kCases[] = {
+    {"load vram 0 my", "my file.bin|"},  // a file name with a space, in one piece
+    {"dump vram 0 10 -o sub", "subdir|"},
+    {"read pci 0 -w ''", "1|2|4|"},
+    {"write pci 0 1 -w ''", "4|"},
+    {"read crtc 0 -w ''", "1|"},
+    {"read reg 0 -w 4 -", "-c|-d|--help|"},  // -w is given already
+    {"zv ''", "init|start|stop|restart|info|"},
+    {"zv init 0 --layer ''", "1|3|"},
+};
+
+}  // namespace
+
+TEST(TkvtoolCompletion, OffersWhatTheCommandTakesAndQuotesFileNames) {
+    SKIP_WITHOUT(bash, "bash");
+    if (access(kBashCompletion, R_OK) != 0) GTEST_SKIP() << "bash-completion is not installed here";
+    char folder[] = "/tmp/tkvtool-completion-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/my file.bin", subdir = std::string(folder) + "/subdir";
+    TempFile placeholder;
+    ASSERT_EQ(link(placeholder.path().c_str(), file.c_str()), 0);
+    ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
+    for (const CompletionCase &c : kCases) {
+        const std::string script = std::string("cd '") + folder + "' && source " + kBashCompletion + " && source '" +
+                                   TKV_COMPLETION + "' && eval \"COMP_WORDS=(tkvtool " + c.words +
+                                   ")\" && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _tkvtool && "
+                                   "printf '%s|' \"${COMPREPLY[@]}\"";
+        EXPECT_EQ(runPeer(bash, {"-c", script}).out, c.offered) << c.words;
+    }
+    unlink(file.c_str());
+    rmdir(subdir.c_str());
+    rmdir(folder);
+}

@@ -61,7 +61,7 @@ struct OptionHelp {
     const char *text;
 };
 constexpr OptionHelp kOptionHelp[] = {
-    {kOptWidth, "  -w W       bytes per request: 1, 2, 4 or 8 (crtc: 1; pci: 1, 2 or 4, written 4)"},
+    {kOptWidth, nullptr},  // the widths of the command's space: widthHelp()
     {kOptCount, "  -c COUNT   how many items (default 1)"},
     {kOptMask, "  -m MASK    change only the bits in MASK: reads the whole item, writes it all back"},
     {kOptReadBack, "  -r         read back, and fail if the value did not stick"},
@@ -81,6 +81,12 @@ constexpr OptionHelp kOptionHelp[] = {
 // Whether a command takes hexadecimal or decimal numbers: the help says which.
 constexpr uint32_t kHexOptions = kOptWidth | kOptCount | kOptMask | kOptDecoderChannel | kOptDecoderAddress;
 constexpr uint32_t kDecimalOptions = kWindow;
+
+const char *widthHelp(const Command &c) {
+    if (!c.pci) return "  -w W       bytes per request: 1, 2, 4 or 8 (crtc: 1; pci: 1, 2 or 4, written 4)";
+    if (c.operands[1] == O::Value) return "  -w 4       bytes per request: configuration space is written in whole words";
+    return "  -w W       bytes per request: 1, 2 or 4";
+}
 
 bool takesHex(const Command &c) {
     for (Operand o : c.operands)
@@ -137,7 +143,7 @@ void printCommandHelp(const Command &command) {
     printUsageLine(command);
     printf("%s.\n", command.summary);
     for (const OptionHelp &o : kOptionHelp)
-        if (command.options & o.option) puts(o.text);
+        if (command.options & o.option) puts(o.text ? o.text : widthHelp(command));
     if (command.options & kDecimalOptions)
         fputs("PORT is hexadecimal, the other numbers decimal.  ", stdout);
     else if (takesHex(command))

@@ -47,24 +47,15 @@ struct OptionWord {
 };
 // A letter may stand twice: the commands that take the one never take the other.
 constexpr OptionWord kOptions[] = {
-    {'w', nullptr, kOptWidth, true},
-    {'c', nullptr, kOptCount, true},
-    {'m', nullptr, kOptMask, true},
-    {'r', nullptr, kOptReadBack, false},
-    {'v', nullptr, kOptAllRows, false},
-    {'o', nullptr, kOptOutput, true},
-    {'q', nullptr, kOptQuiet, false},
-    {0, "verify", kOptVerify, false},
-    {'d', nullptr, kOptDevice, true},
-    {'i', nullptr, kOptDecoderChannel, true},
-    {'a', nullptr, kOptDecoderAddress, true},
-    {0, "layer", kOptLayer, true},
-    {'x', nullptr, kOptWindowX, true},
-    {'y', nullptr, kOptWindowY, true},
-    {'w', nullptr, kOptWindowWidth, true},
-    {'h', nullptr, kOptWindowHeight, true},
-    {'l', nullptr, kOptCutLeft, true},
-    {'t', nullptr, kOptCrtc, true},
+    {'w', nullptr, kOptWidth, true},          {'c', nullptr, kOptCount, true},
+    {'m', nullptr, kOptMask, true},           {'r', nullptr, kOptReadBack, false},
+    {'v', nullptr, kOptAllRows, false},       {'o', nullptr, kOptOutput, true},
+    {'q', nullptr, kOptQuiet, false},         {0, "verify", kOptVerify, false},
+    {'d', nullptr, kOptDevice, true},         {'i', nullptr, kOptDecoderChannel, true},
+    {'a', nullptr, kOptDecoderAddress, true}, {0, "layer", kOptLayer, true},
+    {'x', nullptr, kOptWindowX, true},        {'y', nullptr, kOptWindowY, true},
+    {'w', nullptr, kOptWindowWidth, true},    {'h', nullptr, kOptWindowHeight, true},
+    {'l', nullptr, kOptCutLeft, true},        {'t', nullptr, kOptCrtc, true},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -103,7 +94,8 @@ struct Parser {
 
     bool decimal(const char *word, uint64_t max, const char *noun, const char *range, uint32_t &value) {
         uint64_t v;
-        if (!parseDecimal(word, max, v)) return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
+        if (!parseDecimal(word, max, v))
+            return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
         value = static_cast<uint32_t>(v);
         return true;
     }
@@ -207,7 +199,8 @@ struct Parser {
         case kOptWindowX: return decimal(value, kLargestWindowNumber, "x", " (0 to 65535)", zv.x);
         case kOptWindowY: return decimal(value, kLargestWindowNumber, "y", " (0 to 65535)", zv.y);
         case kOptWindowWidth: return decimal(value, kLargestWindowNumber, "width", " (0 to 65535)", zv.width);
-        case kOptWindowHeight: return decimal(value, kLargestWindowNumber, "height", " (0 to 65535)", zv.height);
+        case kOptWindowHeight:
+            return decimal(value, kLargestWindowNumber, "height", " (0 to 65535)", zv.height);
         case kOptCutLeft: return decimal(value, kLargestWindowNumber, "cut", " (0 to 65535)", zv.cutLeft);
         case kOptCrtc: return decimal(value, 1, "CRTC", " (0 or 1)", zv.crtc);
         default: return false;
@@ -230,7 +223,8 @@ struct Parser {
             const char *name = word + 2, *equals = strchr(name, '=');
             const size_t length = equals ? static_cast<size_t>(equals - name) : strlen(name);
             const OptionWord *o = findOption(0, name, length, allowed);
-            if (!o) return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
+            if (!o)
+                return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
             if (!o->takesValue) {
                 if (equals) return fail(usageError(topic, "option '--%s' takes no value", o->longName));
                 flag(o->option);
@@ -338,7 +332,8 @@ bool checkMemory(Parser &p) {
     const Space &space = *in.space;
     const char *topic = p.topic;
     const bool bulk = takesOperand(*in.command, Operand::Length) || takesOperand(*in.command, Operand::File);
-    const bool writing = takesOperand(*in.command, Operand::Value) || takesOperand(*in.command, Operand::File);
+    const bool writing =
+        takesOperand(*in.command, Operand::Value) || takesOperand(*in.command, Operand::File);
     if (in.width && !space.takes(in.width))
         return p.fail(usageError(topic, "%s has no %u-byte items", space.name, in.width));
     if (writing && in.width && !space.writes(in.width))

@@ -12,7 +12,8 @@ using O = Operand;
 constexpr uint32_t kMemoryRead = kOptWidth | kOptCount;
 constexpr uint32_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
 constexpr uint32_t kDecoder = kOptDecoderChannel | kOptDecoderAddress | kOptLayer;
-constexpr uint32_t kWindow = kOptWindowX | kOptWindowY | kOptWindowWidth | kOptWindowHeight | kOptCutLeft | kOptCrtc;
+constexpr uint32_t kWindow =
+    kOptWindowX | kOptWindowY | kOptWindowWidth | kOptWindowHeight | kOptCutLeft | kOptCrtc;
 
 // One command a line reads better than one field a line.
 // clang-format off
@@ -84,7 +85,8 @@ constexpr uint32_t kDecimalOptions = kWindow;
 
 const char *widthHelp(const Command &c) {
     if (!c.pci) return "  -w W       bytes per request: 1, 2, 4 or 8 (crtc: 1; pci: 1, 2 or 4, written 4)";
-    if (c.operands[1] == O::Value) return "  -w 4       bytes per request: configuration space is written in whole words";
+    if (c.operands[1] == O::Value)
+        return "  -w 4       bytes per request: configuration space is written in whole words";
     return "  -w W       bytes per request: 1, 2 or 4";
 }
 

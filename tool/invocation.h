@@ -19,9 +19,9 @@ enum Option : uint32_t {
     kOptVerify = 1 << 7,    // --verify
     kOptDevice = 1 << 8,    // -d ID: every command takes it, before or after its name
     // zv init
-    kOptDecoderChannel = 1 << 9,  // -i CH
+    kOptDecoderChannel = 1 << 9,   // -i CH
     kOptDecoderAddress = 1 << 10,  // -a 24|25
-    kOptLayer = 1 << 11,          // --layer 1|3
+    kOptLayer = 1 << 11,           // --layer 1|3
     // zv start: the window, in decimal
     kOptWindowX = 1 << 12,       // -x X
     kOptWindowY = 1 << 13,       // -y Y

@@ -19,7 +19,9 @@
 
 namespace {
 
-const char *inputName(const Invocation &in) { return in.inputFd == STDIN_FILENO ? "standard input" : in.file; }
+const char *inputName(const Invocation &in) {
+    return in.inputFd == STDIN_FILENO ? "standard input" : in.file;
+}
 
 // Fills `buffer` as far as the input goes; -1 on a read error.
 ssize_t readInput(int fd, uint8_t *buffer, size_t length) {
@@ -111,8 +113,8 @@ struct Loader {
         if (in.inputBytes) return kExitOk;
         uint8_t extra;
         if (readInput(in.inputFd, &extra, 1) == 0) return kExitOk;
-        complain("load %s: '%s' grew while it was loaded (its first 0x%llx bytes were written)", in.space->name,
-                 inputName(in), static_cast<unsigned long long>(in.inputLength));
+        complain("load %s: '%s' grew while it was loaded (its first 0x%llx bytes were written)",
+                 in.space->name, inputName(in), static_cast<unsigned long long>(in.inputLength));
         return kExitFailed;
     }
 

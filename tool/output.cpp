@@ -71,9 +71,10 @@ void failOpen(const char *path, int error, const char *why) {
 void createNewFile(const char *path, const struct stat *existing) {
     const char *slash = strrchr(path, '/');
     const int directoryLength = slash ? static_cast<int>(slash - path + 1) : 0;
-    const int length = snprintf(newFile, sizeof newFile, "%.*s.%s.XXXXXX", directoryLength, path,
-                                slash ? slash + 1 : path);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile) return failOpen(path, ENAMETOOLONG, nullptr);
+    const int length =
+        snprintf(newFile, sizeof newFile, "%.*s.%s.XXXXXX", directoryLength, path, slash ? slash + 1 : path);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile)
+        return failOpen(path, ENAMETOOLONG, nullptr);
     removeNewFileOnSignals();
     withSignalsHeld([] {
         fd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file

@@ -62,8 +62,8 @@ int runZvInit(const Invocation &in) {
     if (int status = checkChannelEnabled(channel, "zv init")) return status;
     uint8_t byte;
     if (int result = tkvI2cRead(static_cast<int>(channel), zv.decoderAddress, 0, 1, &byte)) {
-        complain("zv init %u: the decoder at 0x%02x on I2C channel %u: %s", in.port, zv.decoderAddress, channel,
-                 i2cReason(result));
+        complain("zv init %u: the decoder at 0x%02x on I2C channel %u: %s", in.port, zv.decoderAddress,
+                 channel, i2cReason(result));
         return kExitFailed;
     }
     errno = 0;
@@ -94,7 +94,8 @@ int runZvStart(const Invocation &in) {
     }
     errno = 0;
     tkvZoomVideoStart(in.port, static_cast<int>(zv.x), static_cast<int>(zv.y), static_cast<int>(width),
-                      static_cast<int>(height), static_cast<int>(zv.cutLeft), 0, 0, static_cast<int>(zv.crtc));
+                      static_cast<int>(height), static_cast<int>(zv.cutLeft), 0, 0,
+                      static_cast<int>(zv.crtc));
     return zvOutcome("start", in.port);
 }
 
@@ -114,7 +115,8 @@ int runZvRestart(const Invocation &in) {
 int runZvInfo(const Invocation &in) {
     uint32_t control = 0;
     int error = 0;
-    if (!readRegister(zoom_video::kPorts[in.port].control, control, error)) return zvFailed("info", in.port, error);
+    if (!readRegister(zoom_video::kPorts[in.port].control, control, error))
+        return zvFailed("info", in.port, error);
     int x, y, w, h, cutLeft, zoomW, zoomH, crtc, cameraW, cameraH;
     errno = 0;
     tkvZoomVideoGetParm(in.port, &x, &y, &w, &h, &cutLeft, &zoomW, &zoomH, &crtc, &cameraW, &cameraH);

@@ -10,7 +10,7 @@ namespace {
 constexpr char kBashCompletion[] = "/usr/share/bash-completion/bash_completion";
 
 struct CompletionCase {
-    const char *words;  // after "tkvtool", the last one being completed
+    const char *words;    // after "tkvtool", the last one being completed
     const char *offered;  // each followed by |
 };
 
@@ -37,8 +37,9 @@ TEST(TkvtoolCompletion, OffersWhatTheCommandTakesAndQuotesFileNames) {
     ASSERT_EQ(link(placeholder.path().c_str(), file.c_str()), 0);
     ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
     for (const CompletionCase &c : kCases) {
-        const std::string script = std::string("cd '") + folder + "' && source " + kBashCompletion + " && source '" +
-                                   TKV_COMPLETION + "' && eval \"COMP_WORDS=(tkvtool " + c.words +
+        const std::string script = std::string("cd '") + folder + "' && source " + kBashCompletion +
+                                   " && source '" + TKV_COMPLETION + "' && eval \"COMP_WORDS=(tkvtool " +
+                                   c.words +
                                    ")\" && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _tkvtool && "
                                    "printf '%s|' \"${COMPREPLY[@]}\"";
         EXPECT_EQ(runPeer(bash, {"-c", script}).out, c.offered) << c.words;

@@ -116,9 +116,10 @@ TEST(TkvtoolInfo, ZvInfoReadsThePortsWindowAndCamera) {
     tool.out({"write", "reg", "10068", "1e00280"});
     tool.out({"write", "reg", "10038", "4000004"});
     tool.out({"write", "reg", "10060", "2108"});
-    EXPECT_EQ(tool.out({"zv", "info", "0"}),
-              "state capturing\nlayer 1\nx 16\ny 8\nwidth 640\nheight 480\ncut-left 8\nzoom-width 2\nzoom-height 1\ncrtc 1\n"
-              "camera-width 720\ncamera-height 576\n");
+    EXPECT_EQ(
+        tool.out({"zv", "info", "0"}),
+        "state capturing\nlayer 1\nx 16\ny 8\nwidth 640\nheight 480\ncut-left 8\nzoom-width 2\nzoom-height 1\ncrtc 1\n"
+        "camera-width 720\ncamera-height 576\n");
 }
 
 TEST(TkvtoolInfo, ZvCommandsSetUpStartStopAndRestartAPort) {
@@ -131,11 +132,13 @@ TEST(TkvtoolInfo, ZvCommandsSetUpStartStopAndRestartAPort) {
     EXPECT_EQ(tool.out({"zv", "init", "1", "--layer", "3"}), "");
     EXPECT_EQ(tool.out({"read", "reg", "100d0"}), "0x00000610\n");
     EXPECT_EQ(tool.out({"zv", "start", "1", "-x", "16", "-y", "8", "-l", "4", "-t", "1"}), "");
-    const std::string window = "x 16\ny 8\nwidth 720\nheight 576\ncut-left 4\nzoom-width 1\nzoom-height 1\n"
-                               "crtc 1\ncamera-width 720\ncamera-height 576\n";
+    const std::string window =
+        "x 16\ny 8\nwidth 720\nheight 576\ncut-left 4\nzoom-width 1\nzoom-height 1\n"
+        "crtc 1\ncamera-width 720\ncamera-height 576\n";
     EXPECT_EQ(tool.out({"zv", "info", "1"}), "state capturing\nlayer 3\n" + window);
     EXPECT_EQ(tool.out({"zv", "stop", "1"}), "");
-    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state stopped\nlayer 3\n" + window.substr(0, window.find("camera")) +
+    EXPECT_EQ(tool.out({"zv", "info", "1"}), "state stopped\nlayer 3\n" +
+                                                 window.substr(0, window.find("camera")) +
                                                  "camera-width 0\ncamera-height 0\n");
     EXPECT_EQ(tool.out({"zv", "restart", "1"}), "");
     EXPECT_EQ(tool.out({"zv", "info", "1"}), "state capturing\nlayer 3\n" + window);

@@ -121,16 +121,18 @@ TEST(TkvtoolMemory, AnInputThatChangesSizeDuringALoadFailsIt) {
         const char *message;
     };
     const Change changes[] = {
-        {"head -c 4096 /dev/zero >>\"$1\"", "grew while it was loaded (its first 0x40000 bytes were written)"},
+        {"head -c 4096 /dev/zero >>\"$1\"",
+         "grew while it was loaded (its first 0x40000 bytes were written)"},
         {"truncate -s 65536 \"$1\"", "shrank while it was loaded"},
     };
     for (const Change &change : changes) {
         Tool tool;
         TempFile input(std::string(0x40000, '\x5a')), trace;
         // Once the load has made its first requests, the input changes.
-        const std::string script = "\"$0\" load vram 0 \"$1\" -w 1 -q & pid=$!\n"
-                                   "until [ \"$(wc -l <\"$2\")\" -gt 100 ]; do sleep 0.01; done\n" +
-                                   std::string(change.command) + "\nwait $pid\n";
+        const std::string script =
+            "\"$0\" load vram 0 \"$1\" -w 1 -q & pid=$!\n"
+            "until [ \"$(wc -l <\"$2\")\" -gt 100 ]; do sleep 0.01; done\n" +
+            std::string(change.command) + "\nwait $pid\n";
         ProcessRun run = tool.run({"-c", script, TKVCON_PATH, input.path(), trace.path()},
                                   {"TKVSIM_TRACE=" + trace.path()}, "", "/bin/sh");
         EXPECT_NE(run.err.find(change.message), std::string::npos) << run.err;

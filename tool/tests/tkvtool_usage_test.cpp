@@ -69,9 +69,13 @@ const UsageCase kUsageCases[] = {
     {{"zv", "info", "2"}, "zv info", "invalid port '2' (0 or 1)"},
     // Every range is checked before the device is touched.
     {{"read", "reg", "fffffe"}, "read", "a 4-byte item at 0xfffffe runs past the end of reg (0x1000000)"},
-    {{"read", "vram", "ffffffc", "-w", "8"}, "read", "an 8-byte item at 0xffffffc runs past the end of vram (0x10000000)"},
+    {{"read", "vram", "ffffffc", "-w", "8"},
+     "read",
+     "an 8-byte item at 0xffffffc runs past the end of vram (0x10000000)"},
     {{"pci", "read", "100"}, "pci read", "address 0x100 is outside pci (0 to 0xff)"},
-    {{"i2c", "set", "0", "50", "ff", "1", "2", "3"}, "i2c set", "0x3 registers from 0xff run past register 0xff"},
+    {{"i2c", "set", "0", "50", "ff", "1", "2", "3"},
+     "i2c set",
+     "0x3 registers from 0xff run past register 0xff"},
     {{"i2c", "get", "0", "50", "fe", "-c", "4"}, "i2c get", "0x4 registers from 0xfe run past register 0xff"},
     // A part of a PCI dword is not written: the rest would be written back.
     {{"pci", "write", "4", "6", "-w", "1"},
@@ -203,12 +207,14 @@ TEST(TkvtoolFailures, AnOutputFileIsReplacedOnlyByARunThatSucceeded) {
         fputs("precious", f);
         fclose(f);
     }
-    const std::string killed = "\"$0\" dump vram 0 10000000 -w 1 -q -o \"$1\" & pid=$!\n"
-                               "until [ \"$(ls -A \"${1%/*}\" | wc -l)\" -gt 1 ]; do sleep 0.01; done\n"
-                               "kill -TERM $pid; wait $pid; echo $?; ls -A \"${1%/*}\"\n";
+    const std::string killed =
+        "\"$0\" dump vram 0 10000000 -w 1 -q -o \"$1\" & pid=$!\n"
+        "until [ \"$(ls -A \"${1%/*}\" | wc -l)\" -gt 1 ]; do sleep 0.01; done\n"
+        "kill -TERM $pid; wait $pid; echo $?; ls -A \"${1%/*}\"\n";
     EXPECT_EQ(tool.run({"-c", killed, TKVCON_PATH, target}, {}, "", "/bin/sh").out, "143\nprev.bin\n");
-    const std::string tooLarge = "ulimit -f 8; trap '' XFSZ; \"$0\" dump vram 0 100000 -q -o \"$1\"\n"
-                                 "echo $?; ls -A \"${1%/*}\"\n";
+    const std::string tooLarge =
+        "ulimit -f 8; trap '' XFSZ; \"$0\" dump vram 0 100000 -q -o \"$1\"\n"
+        "echo $?; ls -A \"${1%/*}\"\n";
     ProcessRun failed = tool.run({"-c", tooLarge, TKVCON_PATH, target}, {}, "", "/bin/sh");
     EXPECT_EQ(failed.out, "1\nprev.bin\n");
     EXPECT_EQ(failed.err, "tkvtool: " + target + ": File too large\n");
@@ -228,12 +234,12 @@ TEST(TkvtoolFailures, AnOutputFileIsReplacedOnlyByARunThatSucceeded) {
 TEST(TkvtoolFailures, ADisabledI2cChannelRunsNoTransaction) {
     Tool tool;
     EXPECT_EQ(tool.out({"write", "reg", "2", "0", "-w", "1"}), "");
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-             {"i2c", "detect", "0"},
-             {"i2c", "dump", "0", "50"},
-             {"i2c", "get", "0", "33", "0"},
-             {"i2c", "set", "0", "50", "0", "1"},
-             {"zv", "init", "0"}}) {
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"i2c", "detect", "0"},
+                                               {"i2c", "dump", "0", "50"},
+                                               {"i2c", "get", "0", "33", "0"},
+                                               {"i2c", "set", "0", "50", "0", "1"},
+                                               {"zv", "init", "0"}}) {
         ProcessRun run = tool.run(args);
         EXPECT_EQ(run.err, "tkvtool: I2C channel 0 is disabled (control 0x00)\n") << args[1];
         EXPECT_EQ(run.exitCode, 1);

@@ -44,6 +44,17 @@ int finishText(int status) {
     return kExitFailed;
 }
 
+// Runs the checked command on the device.
+int runOnDevice(const Invocation &invocation) {
+    if (!openDevice(invocation.deviceId)) return kExitFailed;
+    const char *output = invocation.output;
+    if (output && strcmp(output, "-") != 0) outputToFile(output);
+    const int status = invocation.command->run(invocation);
+    const int outputStatus = outputFinish(status == kExitOk);
+    tkvClose();
+    return status != kExitOk ? status : outputStatus;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -52,13 +63,8 @@ int main(int argc, char **argv) {
     int status = kExitOk;
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
     // load's input is measured before anything is touched.
-    if (invocation.command->run == runLoad && (status = openLoadInput(invocation)) != kExitOk) return status;
-    if (!openDevice(invocation.deviceId)) return kExitFailed;
-    const char *output = invocation.output;
-    if (output && strcmp(output, "-") != 0) outputToFile(output);
-    status = invocation.command->run(invocation);
-    const int outputStatus = outputFinish(status == kExitOk);
-    tkvClose();
+    if (invocation.command->run == runLoad) status = openLoadInput(invocation);
+    if (status == kExitOk) status = runOnDevice(invocation);
     free(invocation.inputBytes);
-    return status != kExitOk ? status : outputStatus;
+    return status;
 }

@@ -2,12 +2,14 @@
 // in-memory trace, which the other library tests switch on, is for one thread.
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>

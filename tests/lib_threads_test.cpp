@@ -1,5 +1,6 @@
-// Two threads on one connection.  Its own executable: the simulator's
-// in-memory trace, which the other library tests switch on, is for one thread.
+// Threads on one connection: on memory, and on a state file that shrinks under them.
+// Its own executable: the simulator's in-memory trace, which the other library
+// tests switch on, is for one thread.
 #include <gtest/gtest.h>
 
 #include <errno.h>

@@ -16,9 +16,10 @@ int openNoFollow(int directory, const char *path, int flags, mode_t mode = 0);
 
 constexpr int kNotRegular = -2;
 
-// openNoFollow, keeping only a regular file.  The descriptor (`owner` receives the file's owner);
-// kNotRegular for anything else, the device node included; -1 with errno set
-// when it cannot be opened.
+// openNoFollow, keeping only a regular file, and for writing only one on a
+// file system that stores it (not /proc, /sys and the like).  The descriptor
+// (`owner` receives the file's owner); kNotRegular for anything else, the
+// device node included; -1 with errno set when it cannot be opened.
 int openRegularFile(int directory, const char *path, int flags, mode_t mode, uid_t *owner = nullptr);
 
 // A descriptor the simulator keeps moves above 0-2, so that it can never

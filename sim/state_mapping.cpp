@@ -19,30 +19,35 @@ namespace sim {
 
 uint8_t *mapping;
 bool mappedFromFile;
-volatile bool requestRunning, storageLost;
+__thread volatile bool requestRunning __attribute__((tls_model("initial-exec")));
+__thread volatile bool storageLost __attribute__((tls_model("initial-exec")));
+ScratchCounters scratch;
 
 namespace {
 
 int stateFd = -1;  // the state file, kept open to claim storage; -1: anonymous memory
 bool defaultFileWanted;
-bool failureReported;  // requests fail for want of storage, and stderr was told
+bool failureReported;  // requests fail for want of storage, and stderr was told (atomic: any thread)
 
 struct sigaction previousBusAction;
 
 void reportStorageFailure(int err) {
-    if (failureReported) return;
-    failureReported = true;
+    if (__atomic_exchange_n(&failureReported, true, __ATOMIC_RELAXED)) return;
     fprintf(stderr, "tkvsim: %s: cannot store the device state: %s\n", stateFileName(), strerror(err));
 }
 
-// Only faults inside the mapping during a request are ours; anything else
-// gets the disposition the program had.
+// Only faults inside the mapping during a request of this thread are ours;
+// anything else gets the disposition the program had.
 void onBusError(int signal, siginfo_t *info, void *) {
     auto *at = static_cast<uint8_t *>(info->si_addr);
     if (requestRunning && mapping && at >= mapping && at < mapping + kMappingSize) {
         void *page = mapping + (at - mapping) / kPage * kPage;
-        if (mmap(page, kPage, PROT_READ | PROT_WRITE, MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) !=
-            MAP_FAILED) {
+        // Counted before the page changes, so that no thread can read it unseen.
+        __atomic_fetch_add(&scratch.started, 1, __ATOMIC_SEQ_CST);
+        const bool replaced = mmap(page, kPage, PROT_READ | PROT_WRITE,
+                                   MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED;
+        __atomic_fetch_add(&scratch.finished, 1, __ATOMIC_SEQ_CST);
+        if (replaced) {
             storageLost = true;
             return;  // the access is made again, on scratch memory
         }
@@ -103,6 +108,7 @@ void unmapDevice() {
     if (stateFd >= 0) close(stateFd);
     stateFd = -1;
     failureReported = false;
+    scratch.replaced = scratch.started;  // no scratch page outlives the mapping
 }
 
 int claimPages(size_t at, size_t size) {
@@ -119,7 +125,7 @@ int claimPages(size_t at, size_t size) {
         }
         __atomic_fetch_or(&word, bit, __ATOMIC_RELAXED);  // other processes set bits too
     }
-    failureReported = false;
+    __atomic_store_n(&failureReported, false, __ATOMIC_RELAXED);
     return 0;
 }
 
@@ -132,10 +138,16 @@ uint64_t loadBytewise(size_t at, uint32_t size) {
 
 int afterStorageLoss() {
     storageLost = false;
-    // The file again in place of the scratch pages; failing that, the next
-    // request maps the device afresh.
-    if (mmap(mapping, kMappingSize, PROT_READ | PROT_WRITE, MAP_FIXED | MAP_SHARED, stateFd, 0) == MAP_FAILED)
-        unmapDevice();
+    // The file again in place of the scratch pages.  Only when no page was
+    // being replaced do the counters say that every scratch page is gone;
+    // otherwise a later request maps the file again.  The mapping stays even
+    // when this fails: other threads may be inside it, and their requests
+    // keep failing with EIO until the file is mapped again.
+    const unsigned long finished = __atomic_load_n(&scratch.finished, __ATOMIC_SEQ_CST);
+    const unsigned long started = __atomic_load_n(&scratch.started, __ATOMIC_SEQ_CST);
+    const bool remapped =
+        mmap(mapping, kMappingSize, PROT_READ | PROT_WRITE, MAP_FIXED | MAP_SHARED, stateFd, 0) != MAP_FAILED;
+    if (remapped && finished == started) __atomic_store_n(&scratch.replaced, started, __ATOMIC_SEQ_CST);
     reportStorageFailure(EIO);
     return EIO;
 }

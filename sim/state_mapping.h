@@ -77,18 +77,34 @@ inline int storeData(size_t at, const void *bytes, uint32_t size) {
 // Runs a request; with a state file, a bus error inside the mapping (the file
 // lost storage under us) fails it with EIO instead of killing the process:
 // the faulting page is replaced by scratch memory so that the request can end,
-// and the file is mapped again afterwards.  Inline: a long dump passes here.
+// and the file is mapped again afterwards.  Each thread runs its own requests,
+// so the flags the bus error handler reads are the thread's own: statically
+// initialised and initial-exec, a fixed offset from the thread pointer that
+// the handler reaches without a call or an allocation.
+// Scratch pages are seen by every thread, so a request that may have read one
+// another thread's fault put in place fails with EIO too: the counters say
+// whether scratch pages appeared during the request or were still mapped when
+// it began.  Inline: a long dump passes here.
 using RequestFn = int (*)(unsigned long code, void *record);
 extern bool mappedFromFile;
-extern volatile bool requestRunning, storageLost;
+extern __thread volatile bool requestRunning __attribute__((tls_model("initial-exec")));
+extern __thread volatile bool storageLost __attribute__((tls_model("initial-exec")));
+struct ScratchCounters {
+    unsigned long started, finished;  // scratch pages being mapped, and mapped
+    unsigned long replaced;           // `started` when the file last took back every scratch page
+};
+extern ScratchCounters scratch;
 int afterStorageLoss();  // EIO, with the file mapped again
 template <RequestFn request>
 int runGuarded(unsigned long code, void *record) {
     if (!mappedFromFile) return request(code, record);
+    const unsigned long before = __atomic_load_n(&scratch.started, __ATOMIC_SEQ_CST);
+    const bool clean = before == __atomic_load_n(&scratch.replaced, __ATOMIC_SEQ_CST);
     requestRunning = true;
     const int err = request(code, record);
     requestRunning = false;
-    return storageLost ? afterStorageLoss() : err;
+    const bool untouched = clean && before == __atomic_load_n(&scratch.started, __ATOMIC_SEQ_CST);
+    return storageLost || !untouched ? afterStorageLoss() : err;
 }
 
 // Puts every model into its power-on state; `inMemory`: every page counts as

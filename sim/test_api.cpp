@@ -22,6 +22,7 @@ void reset() {
 size_t traceSize() { return sim::traceLength(); }
 const Request &traceAt(size_t index) { return sim::traceEntry(index); }
 void clearTrace() { sim::clearTrace(); }
+void stopTrace() { sim::stopMemoryTrace(); }
 
 void failOpen(int err) { sim::settings().openError = err; }
 void failEveryRequest(int err) { sim::settings().requestError = err; }

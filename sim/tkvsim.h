@@ -35,6 +35,9 @@ TKVSIM_API void reset();
 TKVSIM_API size_t traceSize();
 TKVSIM_API const Request &traceAt(size_t index);
 TKVSIM_API void clearTrace();
+// Switches the in-memory trace off until the next reset: it is for one
+// thread, and a test of several threads making requests needs it off.
+TKVSIM_API void stopTrace();
 
 // Fault injection.  err is the errno the failure reports.
 TKVSIM_API void failOpen(int err);            // every open of the node fails (0: none)

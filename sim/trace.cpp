@@ -143,6 +143,12 @@ void resetTrace() {
 }
 
 void clearTrace() { length = 0; }
+
+void stopMemoryTrace() {
+    inMemory = false;
+    length = 0;
+    update();
+}
 size_t traceLength() { return length; }
 const tkvsim::Request &traceEntry(size_t index) { return entries[index]; }
 

@@ -27,6 +27,7 @@ void traceRecord(const tkvsim::Request &request);
 // Empties the in-memory trace and switches it on; the file is opened again.
 void resetTrace();
 void clearTrace();
+void stopMemoryTrace();
 size_t traceLength();
 const tkvsim::Request &traceEntry(size_t index);
 

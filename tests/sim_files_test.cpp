@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,6 +127,40 @@ TEST(SimFiles, AFileThatIsNotAStateFileIsNeverWritten) {
     }
     EXPECT_EQ(contentOf(text), "precious\n");
     EXPECT_EQ(contentOf(others), "");
+    tkvsim::reset();
+}
+
+TEST(SimFiles, FilesOfPseudoFileSystemsAreNeverWritten) {
+    const std::string comm = "/proc/self/comm", name = contentOf(comm);
+    // tmpfs stores files: a state file there is used.
+    char shm[] = "/dev/shm/tkvsim-test-XXXXXX";
+    struct statfs fileSystem;
+    const bool tmpfs =
+        statfs("/dev/shm", &fileSystem) == 0 && fileSystem.f_type == 0x01021994 && mkdtemp(shm);
+    const std::string inTmpfs = tmpfs ? std::string(shm) + "/state" : "";
+    struct Case {
+        std::string variable, file, errors;
+    };
+    const Case cases[] = {
+        {"TKVSIM_STATE", comm, keptInMemory(comm, "not a simulator state file")},
+        {"TKVSIM_TRACE", comm, "tkvsim: ignoring TKVSIM_TRACE=" + comm + ": not a regular file\n"},
+        {"TKVSIM_STATE", inTmpfs, ""},
+    };
+    for (const Case &c : cases) {
+        if (c.file.empty()) continue;
+        Opened opened = openWith({c.variable + "=" + c.file});
+        ASSERT_GE(opened.fd, 0) << c.variable << "=" << c.file;
+        EXPECT_EQ(opened.errors, c.errors) << c.variable << "=" << c.file;
+        EXPECT_EQ(write8(opened.fd, REGION_VRAM, 0x100, 0x55), 0) << c.variable << "=" << c.file;
+        close(opened.fd);
+    }
+    EXPECT_EQ(contentOf(comm), name);
+    if (tmpfs) {
+        struct stat status;
+        EXPECT_EQ(stat(inTmpfs.c_str(), &status), 0);
+        EXPECT_EQ(static_cast<size_t>(status.st_size), sim::kMappingSize);
+        std::filesystem::remove_all(shm);
+    }
     tkvsim::reset();
 }
 

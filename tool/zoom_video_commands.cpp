@@ -74,7 +74,7 @@ int runZvInit(const Invocation &in) {
 int runZvStart(const Invocation &in) {
     const zoom_video::PortRegisters &port = zoom_video::kPorts[in.port];
     const Invocation::ZoomVideo &zv = in.zv;
-    uint32_t control = 0, size = 0;
+    uint32_t control = 0;
     int error = 0;
     if (!readRegister(port.control, control, error)) return zvFailed("start", in.port, error);
     if (layerOf(control) == 0) {
@@ -83,6 +83,7 @@ int runZvStart(const Invocation &in) {
     }
     uint32_t width = zv.width, height = zv.height;
     if (width == 0 || height == 0) {
+        uint32_t size = 0;
         if (!cameraSize(port, control, size, error)) return zvFailed("start", in.port, error);
         if (width == 0) width = size & 0xFFFF;
         if (height == 0) height = size >> 16;

@@ -108,7 +108,7 @@ _tkvtool() {
     fi
     if ((COMP_CWORD < start)); then
         if [[ $command == i2c* ]]; then
-            _tkvtool_reply "detect dump get set" "$cur"
+            _tkvtool_reply "list detect dump get set" "$cur"
         elif [[ $command == pci* ]]; then
             _tkvtool_reply "dump read write" "$cur"
         elif [[ $command == zv* ]]; then

@@ -26,6 +26,8 @@ const Command kCommands[] = {
      {O::Space, O::Address, O::Length}, kOptWidth | kOptAllRows | kOptOutput | kOptQuiet, false, runDump},
     {nullptr, "load", "SPACE START FILE [-w W] [--verify] [-q]", "Write a file's bytes (- for standard input)",
      {O::Space, O::Address, O::File}, kOptWidth | kOptVerify | kOptQuiet, false, runLoad},
+    {"i2c", "list", "", "The I2C channels: enabled or not, and their prescale",
+     {}, 0, false, runI2cList},
     {"i2c", "detect", "CH", "Scan an I2C channel for devices",
      {O::Channel}, 0, false, runI2cDetect},
     {"i2c", "dump", "CH ADDR", "The 256 registers of an I2C device",

@@ -11,6 +11,7 @@ int runLoad(const Invocation &invocation);
 // Opens and measures load's input, before the device is opened: the exit
 // status, kExitOk when the load can go ahead.
 int openLoadInput(Invocation &invocation);
+int runI2cList(const Invocation &invocation);
 int runI2cDetect(const Invocation &invocation);
 int runI2cDump(const Invocation &invocation);
 int runI2cGet(const Invocation &invocation);

@@ -1,5 +1,7 @@
-// i2c detect, dump, get and set: the layouts of i2cdetect, i2cdump, i2cget
-// and i2cset on the controller's two I2C masters.
+// i2c list, detect, dump, get and set: the layouts of i2cdetect -l,
+// i2cdetect, i2cdump, i2cget and i2cset on the controller's two I2C masters.
+#include <string.h>
+
 #include "commands.h"
 #include "hex_text.h"
 #include "i2c_channel.h"
@@ -12,6 +14,7 @@ namespace {
 constexpr int kNoAcknowledge = -2;  // no device answered its address
 constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
 constexpr int kRegisters = 256, kRow = 16;
+constexpr unsigned kChannels = 2;
 constexpr char kColumns[] = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f";
 
 int i2cFailed(const char *what, const Invocation &in, unsigned reg, int result) {
@@ -26,6 +29,20 @@ char i2cText(uint8_t c) {
 }
 
 }  // namespace
+
+// As i2cdetect -l lists adapters: a line per channel, tab-separated.
+int runI2cList(const Invocation &) {
+    for (unsigned channel = 0; channel < kChannels; ++channel) {
+        ChannelState state{};
+        if (int error = readChannelState(channel, state)) {
+            complain("i2c list: channel %u: %s", channel, strerror(error));
+            return kExitFailed;
+        }
+        outputPrint("i2c-%u\t%s\tprescale 0x%04x\tI2C master %u\n", channel,
+                    state.enabled() ? "enabled" : "disabled", state.prescale, channel);
+    }
+    return kExitOk;
+}
 
 // Each address is probed with a one-byte read of its register 0.  The grid
 // is printed once the scan is over; a channel that does not respond ends it.

@@ -1,5 +1,6 @@
-// A progress bar on standard error for transfers that take a while: shown
-// only on a terminal, only once a second has passed, and wiped at the end.
+// A progress line on standard error for transfers that take a while, as pv
+// shows one (bar, bytes done, rate, time left): shown only on a terminal,
+// only once a second has passed, and wiped at the end.
 #ifndef TKVTOOL_PROGRESS_H
 #define TKVTOOL_PROGRESS_H
 
@@ -24,6 +25,7 @@ private:
     bool shown_ = false;
     timespec start_{};
     long lastTenth_ = -1;  // tenths of a second at the last drawing
+    int lastLength_ = 0;   // of the last line drawn, its \r included
 };
 
 // Takes the bar that is on the screen, if any, off it: for a line on

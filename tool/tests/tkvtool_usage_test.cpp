@@ -234,6 +234,9 @@ TEST(TkvtoolFailures, AnOutputFileIsReplacedOnlyByARunThatSucceeded) {
 TEST(TkvtoolFailures, ADisabledI2cChannelRunsNoTransaction) {
     Tool tool;
     EXPECT_EQ(tool.out({"write", "reg", "2", "0", "-w", "1"}), "");
+    EXPECT_EQ(
+        tool.out({"i2c", "list"}),
+        "i2c-0\tdisabled\tprescale 0x0031\tI2C master 0\ni2c-1\tenabled\tprescale 0x0031\tI2C master 1\n");
     for (const std::vector<std::string> &args :
          std::vector<std::vector<std::string>>{{"i2c", "detect", "0"},
                                                {"i2c", "dump", "0", "50"},

@@ -18,7 +18,7 @@ _tkvtool_options() {
     write) echo "-w -m -r" ;;
     "pci write") echo "-m -r" ;;
     dump) echo "-w -v -o -q" ;;
-    load) echo "-w --verify -q" ;;
+    load) echo "-w --hex --verify -q" ;;
     "i2c get") echo "-c" ;;
     "i2c set") echo "-r" ;;
     edid) echo "-o" ;;

@@ -47,15 +47,25 @@ struct OptionWord {
 };
 // A letter may stand twice: the commands that take the one never take the other.
 constexpr OptionWord kOptions[] = {
-    {'w', nullptr, kOptWidth, true},          {'c', nullptr, kOptCount, true},
-    {'m', nullptr, kOptMask, true},           {'r', nullptr, kOptReadBack, false},
-    {'v', nullptr, kOptAllRows, false},       {'o', nullptr, kOptOutput, true},
-    {'q', nullptr, kOptQuiet, false},         {0, "verify", kOptVerify, false},
-    {'d', nullptr, kOptDevice, true},         {'i', nullptr, kOptDecoderChannel, true},
-    {'a', nullptr, kOptDecoderAddress, true}, {0, "layer", kOptLayer, true},
-    {'x', nullptr, kOptWindowX, true},        {'y', nullptr, kOptWindowY, true},
-    {'w', nullptr, kOptWindowWidth, true},    {'h', nullptr, kOptWindowHeight, true},
-    {'l', nullptr, kOptCutLeft, true},        {'t', nullptr, kOptCrtc, true},
+    {'w', nullptr, kOptWidth, true},
+    {'c', nullptr, kOptCount, true},
+    {'m', nullptr, kOptMask, true},
+    {'r', nullptr, kOptReadBack, false},
+    {'v', nullptr, kOptAllRows, false},
+    {'o', nullptr, kOptOutput, true},
+    {'q', nullptr, kOptQuiet, false},
+    {0, "verify", kOptVerify, false},
+    {'d', nullptr, kOptDevice, true},
+    {'i', nullptr, kOptDecoderChannel, true},
+    {'a', nullptr, kOptDecoderAddress, true},
+    {0, "layer", kOptLayer, true},
+    {'x', nullptr, kOptWindowX, true},
+    {'y', nullptr, kOptWindowY, true},
+    {'w', nullptr, kOptWindowWidth, true},
+    {'h', nullptr, kOptWindowHeight, true},
+    {'l', nullptr, kOptCutLeft, true},
+    {'t', nullptr, kOptCrtc, true},
+    {0, "hex", kOptHex, false},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -212,6 +222,7 @@ struct Parser {
         if (option == kOptAllRows) in.allRows = true;
         if (option == kOptQuiet) in.quiet = true;
         if (option == kOptVerify) in.verify = true;
+        if (option == kOptHex) in.hex = true;
     }
 
     // One word that begins with '-': a long option, or letters, the last of

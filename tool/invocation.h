@@ -29,6 +29,7 @@ enum Option : uint32_t {
     kOptWindowHeight = 1 << 15,  // -h H
     kOptCutLeft = 1 << 16,       // -l PIXELS
     kOptCrtc = 1 << 17,          // -t CRTC
+    kOptHex = 1 << 18,           // --hex: load reads a hex dump's text
 };
 
 struct Invocation;
@@ -74,7 +75,7 @@ struct Invocation {
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;
     uint64_t mask = 0;
-    bool masked = false, readBack = false, verify = false, allRows = false, quiet = false;
+    bool masked = false, readBack = false, verify = false, allRows = false, quiet = false, hex = false;
     const char *output = nullptr;  // -o; "-" is standard output
     // load's input, measured before the device is opened.
     int inputFd = -1;

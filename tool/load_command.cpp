@@ -1,5 +1,5 @@
 // load: a file's bytes (or standard input's) into an address space, with
-// --verify reading them back.
+// --verify reading them back; with --hex, the bytes of a hex dump's text.
 //
 // The input's length is known and checked before the device is opened:
 // a regular file's from its size, a pipe's by reading it whole.  The load
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "hex_text_reader.h"
 #include "progress.h"
 #include "report.h"
 #include "transfer.h"
@@ -45,34 +46,59 @@ bool regularFileLength(int fd, uint64_t &length) {
     return true;
 }
 
-// Reads a pipe or terminal whole, up to one byte more than `room`, so that
-// an input too long for the space is known before anything is written.
-bool readWhole(Invocation &in, uint64_t room) {
-    size_t capacity = 0, length = 0;
-    uint8_t *bytes = nullptr;
+// Reads the input whole, up to one byte more than `limit`, so that an input
+// too long for the space is known before anything is written.
+bool readWhole(int fd, uint64_t limit, uint8_t *&bytes, uint64_t &length) {
+    size_t capacity = 0;
+    bytes = nullptr;
+    length = 0;
     for (;;) {
         if (length == capacity) {
             capacity = capacity ? 2 * capacity : kPieceBytes;
             auto *grown = static_cast<uint8_t *>(realloc(bytes, capacity));
             if (!grown) {
                 free(bytes);
+                bytes = nullptr;
                 errno = ENOMEM;
                 return false;
             }
             bytes = grown;
         }
-        const size_t wanted = room + 1 - length < capacity - length ? room + 1 - length : capacity - length;
-        const ssize_t got = readInput(in.inputFd, bytes + length, wanted);
+        const uint64_t wanted =
+            limit + 1 - length < capacity - length ? limit + 1 - length : capacity - length;
+        const ssize_t got = readInput(fd, bytes + length, wanted);
         if (got < 0) {
             free(bytes);
+            bytes = nullptr;
             return false;
         }
-        length += static_cast<size_t>(got);
-        if (static_cast<size_t>(got) < wanted || length > room) break;
+        length += static_cast<uint64_t>(got);
+        if (static_cast<uint64_t>(got) < wanted || length > limit) return true;
     }
-    in.inputBytes = bytes;
-    in.inputLength = length;
-    return true;
+}
+
+// --hex: the rows of a hex dump become the bytes to load.  Exit status.
+int readHexInput(Invocation &in, uint64_t room, const char *topic) {
+    uint8_t *text = nullptr;
+    uint64_t textLength = 0;
+    if (!readWhole(in.inputFd, SIZE_MAX - 1, text, textLength)) {
+        complain("cannot read '%s': %s", inputName(in), strerror(errno));
+        return kExitFailed;
+    }
+    HexText hex;
+    const bool read = readHexText(reinterpret_cast<const char *>(text), textLength, room, hex);
+    free(text);
+    if (read) {
+        in.inputBytes = hex.bytes;
+        in.inputLength = hex.length;
+        return kExitOk;
+    }
+    if (hex.errorLine == 0)
+        return usageError(topic, "the bytes of '%s' (more than 0x%llx) run past the end of %s (0x%x)",
+                          inputName(in), static_cast<unsigned long long>(room), in.space->name,
+                          in.space->size);
+    complain("load: '%s' line %u: %s", inputName(in), hex.errorLine, hex.error);
+    return kExitFailed;
 }
 
 struct Loader {
@@ -146,13 +172,22 @@ int openLoadInput(Invocation &in) {
     const uint64_t room = space.size - in.address;
     char topic[32];
     commandTopic(*in.command, topic, sizeof topic);
-    if (in.inputFd < 0 || (!regularFileLength(in.inputFd, in.inputLength) && !readWhole(in, room))) {
-        complain("cannot read '%s': %s", standardInput ? "standard input" : in.file, strerror(errno));
+    if (in.inputFd < 0) {
+        complain("cannot read '%s': %s", inputName(in), strerror(errno));
         return kExitFailed;
+    }
+    if (in.hex) {
+        if (int status = readHexInput(in, room, topic)) return status;
+    } else if (!regularFileLength(in.inputFd, in.inputLength)) {
+        if (!readWhole(in.inputFd, room, in.inputBytes, in.inputLength)) {
+            complain("cannot read '%s': %s", inputName(in), strerror(errno));
+            return kExitFailed;
+        }
     }
     if (in.inputLength > room) {
         if (in.inputBytes)
-            return usageError(topic, "standard input (more than 0x%llx bytes) runs past the end of %s (0x%x)",
+            return usageError(topic, "%s (more than 0x%llx bytes) runs past the end of %s (0x%x)",
+                              standardInput ? "standard input" : in.file,
                               static_cast<unsigned long long>(room), space.name, space.size);
         return usageError(topic, "'%s' (0x%llx bytes) runs past the end of %s (0x%x)", in.file,
                           static_cast<unsigned long long>(in.inputLength), space.name, space.size);

@@ -140,3 +140,44 @@ TEST(TkvtoolMemory, AnInputThatChangesSizeDuringALoadFailsIt) {
         EXPECT_EQ(tool.out({"read", "vram", "40000", "-w", "1"}), "0x00\n");
     }
 }
+
+// load --hex takes the rows that tkvtool dump, hexdump -C and xxd print, "*"
+// included, and refuses a malformed line with its number, writing nothing.
+TEST(TkvtoolMemory, LoadHexReadsTheRowsOfTheDumpFormats) {
+    SKIP_WITHOUT(hexdumpPath, "hexdump");
+    SKIP_WITHOUT(xxdPath, "xxd");
+    const std::string bytes = randomBytes(300, 3) + std::string(64, 'A') + "tail";
+    TempFile file(bytes);
+    const std::string texts[] = {runPeer(hexdumpPath, {"-C", file.path()}).out,
+                                 runPeer(xxdPath, {file.path()}).out,
+                                 runPeer(xxdPath, {"-g1", file.path()}).out};
+    for (const std::string &text : texts) {
+        Tool fresh;
+        EXPECT_EQ(fresh.run({"load", "vram", "10", "-", "--hex"}, {}, text).exitCode, 0) << text;
+        EXPECT_TRUE(fresh.out({"dump", "vram", "10", "170", "-o", "-"}) == bytes);
+    }
+    Tool tool;
+    tool.loadVram(bytes);
+    const std::string dumped = tool.out({"dump", "vram", "0", "170"});
+    EXPECT_EQ(tool.run({"load", "vram", "1000", "-", "--hex"}, {}, dumped).exitCode, 0);
+    EXPECT_TRUE(tool.out({"dump", "vram", "1000", "170", "-o", "-"}) == bytes);
+
+    struct Malformed {
+        const char *text, *error;
+    };
+    const Malformed malformed[] = {
+        {"00000000  41 zz  |A.|\n", "line 1: 'zz' is not a hex byte"},
+        {"00000000  41 41\n00000004  41\n", "line 2: the offset does not follow the row before"},
+        {"00000000  41 41\n*\n", "line 3: '*' at the end: no offset says how far it repeats"},
+        {"00000000  41 41\n*\n00000005\n", "line 3: the offset after '*' is not a whole number of rows on"},
+        {"00000002\n00000002  41\n", "line 2: a line after the closing offset"},
+        {"hello world\n", "line 1: 'hello world' is not a row of a hex dump"},
+        {"00000000  XX 41\n", "line 1: 'XX' is not a hex byte"},
+    };
+    for (const Malformed &m : malformed) {
+        ProcessRun run = tool.run({"load", "vram", "2000", "-", "--hex"}, {}, m.text);
+        EXPECT_EQ(run.err, std::string("tkvtool: load: 'standard input' ") + m.error + "\n");
+        EXPECT_EQ(run.exitCode, 1);
+    }
+    EXPECT_EQ(tool.out({"read", "vram", "2000", "-w", "1"}), "0x00\n");
+}

@@ -61,11 +61,15 @@ struct DeviceState {
     I2cSlave slaves[kI2cSlaveCount];
     uint8_t pciConfig[256];
     uint64_t writtenPages[kDataPages / 64];
+    uint32_t framesCaptured[kCapturePorts];  // the camera's frame numbers
 };
 
 // The mapping: the state block, then register space, then video memory.
 constexpr size_t kHeaderSize = (sizeof(DeviceState) + kPage - 1) / kPage * kPage;
 constexpr size_t kMappingSize = kHeaderSize + kDataSize;
+// A field added at the end of the state block reads as 0 in an older file,
+// as long as the header keeps its size.
+static_assert(kHeaderSize == 3 * kPage, "the state file's layout changes: raise its version");
 constexpr StateLayout kStateLayout = {0x544b5653, 2, kHeaderSize, kRegisterSpaceSize, kVideoMemorySize};
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 // The memory request: plain little-endian memory, except the few registers
-// that are hardware (I2C masters, the CRTC data port, the camera size).
+// that are hardware (I2C masters, the CRTC data port, the capture ports'
+// control and camera size).
 #include "register_space.h"
 
 #include <errno.h>
@@ -16,15 +17,20 @@ constexpr uint32_t kCrtcIndexPort = 0x103D4;
 constexpr uint32_t kCrtcDataPort = 0x103D5;
 
 // A register that is hardware; `index` tells the channel or port.
-enum class Hook { I2c, CrtcData, PortSize };
+enum class Hook { I2c, CrtcData, PortControl, PortSize };
 struct HookRange {
     uint32_t first, length;
     Hook hook;
     int index;
 };
 constexpr HookRange kHooks[] = {
-    {0x00, 5, Hook::I2c, 0},         {0x10, 5, Hook::I2c, 1},         {kCrtcDataPort, 1, Hook::CrtcData, 0},
-    {0x100CC, 4, Hook::PortSize, 0}, {0x100DC, 4, Hook::PortSize, 1},
+    {0x00, 5, Hook::I2c, 0},
+    {0x10, 5, Hook::I2c, 1},
+    {kCrtcDataPort, 1, Hook::CrtcData, 0},
+    {0x100C0, 1, Hook::PortControl, 0},
+    {0x100D0, 1, Hook::PortControl, 1},
+    {0x100CC, 4, Hook::PortSize, 0},
+    {0x100DC, 4, Hook::PortSize, 1},
 };
 
 const HookRange *hookAt(uint32_t offset) {
@@ -46,6 +52,7 @@ uint8_t readRegisterByte(uint32_t offset) {
     switch (h->hook) {
     case Hook::I2c: return i2cReadRegister(h->index, at);
     case Hook::CrtcData: return state().crtc[loadData(kCrtcIndexPort, 1)];
+    case Hook::PortControl: return static_cast<uint8_t>(loadData(offset, 1));
     case Hook::PortSize: return static_cast<uint8_t>(capturePortSize(h->index) >> (8 * at));
     }
     return 0;
@@ -59,6 +66,7 @@ int writeRegisterByte(uint32_t offset, uint8_t value) {
     switch (h->hook) {
     case Hook::I2c: i2cWriteRegister(h->index, at, value); break;
     case Hook::CrtcData: state().crtc[loadData(kCrtcIndexPort, 1)] = value; break;
+    case Hook::PortControl: return writePortControl(h->index, offset, value);
     case Hook::PortSize: break;  // read-only
     }
     return 0;

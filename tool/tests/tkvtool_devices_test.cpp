@@ -136,6 +136,10 @@ TEST(TkvtoolInfo, ZvCommandsSetUpStartStopAndRestartAPort) {
         "x 16\ny 8\nwidth 720\nheight 576\ncut-left 4\nzoom-width 1\nzoom-height 1\n"
         "crtc 1\ncamera-width 720\ncamera-height 576\n";
     EXPECT_EQ(tool.out({"zv", "info", "1"}), "state capturing\nlayer 3\n" + window);
+    // The simulated camera's first frame, in port 1's buffers: a white bar on
+    // the left, a black one on the right (U Y V Y).
+    EXPECT_EQ(tool.out({"read", "vram", "4000000"}), "0xeb80eb80\n");
+    EXPECT_EQ(tool.out({"read", "vram", "600059c"}), "0x10801080\n");
     EXPECT_EQ(tool.out({"zv", "stop", "1"}), "");
     EXPECT_EQ(tool.out({"zv", "info", "1"}), "state stopped\nlayer 3\n" +
                                                  window.substr(0, window.find("camera")) +

@@ -25,8 +25,11 @@ constexpr PortRegisters kPorts[] = {
 // Only init checks the port: every other id than 0 means port 1.
 inline const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }
 
-// The ZV_PORT_CTRL bit that runs capture.
+// The ZV_PORT_CTRL bit that runs capture, and those that say which hardware
+// layer (1 or 3) the port feeds.
 constexpr uint32_t kCaptureEnable = 1u << 0;
+constexpr uint32_t kFeedsLayer1 = 1u << 8;
+constexpr uint32_t kFeedsLayer3 = 1u << 9;
 
 // ZV_PORT_SIZE holds the camera size only once capture has run this long.
 // Fuzz builds (TKV_NO_FIXED_WAITS) do not wait.

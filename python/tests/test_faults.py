@@ -42,13 +42,16 @@ def test_a_run_stops_at_the_failed_request():
 
 
 @pytest.mark.parametrize("settings, code, expected", [
-    ({"TKVSIM_FAIL_OPEN": "13"}, "tekvaro.open()", "DeviceError 13 [Errno 13] opening device 0: Permission denied"),
+    ({"TKVSIM_FAIL_OPEN": "13"}, "tekvaro.open()", "DeviceError 13 'Permission denied' [Errno 13] opening device 0: Permission denied"),
     ({"TKVSIM_I2C_ABSENT": "0:50"}, "dev.i2c(0).detect()", "[36]"),
     ({"TKVSIM_I2C_ABSENT": "0:50"}, "dev.i2c(0).read(0x50, 0)",
-     "I2cError -2 I2c slave device is not exist I2C channel 0 address 0x50: I2c slave device is not exist"),
-    ({"TKVSIM_I2C_HANG": "1"}, "dev.i2c(1).write(0x24, 0, b'x')", "I2cError -1 I2c channel is not exist"),
-    ({"TKVSIM_NO_MONITOR": "1"}, "dev.edid(1)", "NoMonitor 6 [Errno 6] no monitor on DDC port 1"),
+     "I2cError -2 no device answers I2C channel 0 address 0x50: no device answers"),
+    ({"TKVSIM_I2C_HANG": "1"}, "dev.i2c(1).write(0x24, 0, b'x')", "I2cError -1 the channel does not respond"),
+    ({"TKVSIM_NO_MONITOR": "1"}, "dev.edid(1)",
+     "NoMonitor 6 'No such device or address' [Errno 6] reading the EDID on DDC port 1: No such device"),
     ({}, "dev.edid(2)", "NoMonitor 6"),
+    ({}, "dev.reg.write(2, 0x7F, 1), dev.i2c(0).read(0x50, 0)",
+     "I2cDisabled -1 the channel is disabled I2C channel 0 is disabled (control 0x7f)"),
 ])
 def test_fault(settings, code, expected):
     result = run_python(f"""
@@ -59,7 +62,7 @@ def test_fault(settings, code, expected):
         except tekvaro.I2cError as e:
             print(type(e).__name__, e.code, e.text, e)
         except tekvaro.DeviceError as e:
-            print(type(e).__name__, e.errno, e)
+            print(type(e).__name__, e.errno, repr(e.strerror), e)
     """, **settings)
     assert result.stdout.startswith(expected), result.stdout + result.stderr
 

@@ -72,3 +72,57 @@ def test_invalid_edid_keeps_its_bytes(dev):
     with pytest.raises(tekvaro.InvalidEdid, match="DDC port 3 is not valid") as raised:
         dev.edid(3)
     assert len(raised.value.data) % 128 == 0 and raised.value.data[:2] == b"\0\xff"
+
+
+@pytest.mark.parametrize("transfer", ["d.i2c(0).read(0x50, 0, 256)", "d.vram.read_bytes(0, 1 << 24)"])
+def test_exit_with_daemon_threads_inside_transfers(transfer):
+    for _ in range(10):  # the abort came at random, in about 1 run of 5
+        result = run_python(f"""
+            import threading, time, tekvaro
+            d = tekvaro.open()
+            def transfers():
+                while True:
+                    {transfer}
+            for _ in range(2):
+                threading.Thread(target=transfers, daemon=True).start()
+            time.sleep(0.02)
+        """)
+        assert (result.returncode, result.stderr) == (0, "")
+
+
+def test_a_child_uses_the_device_forked_during_a_transfer():
+    result = run_python("""
+        import os, threading, time, tekvaro
+        d = tekvaro.open()
+        threading.Thread(target=lambda: [d.vram.read_bytes(0, 1 << 24) for _ in iter(int, 1)], daemon=True).start()
+        time.sleep(0.05)
+        child = os.fork()
+        if child == 0:
+            d.reg.write(0x100, 7)
+            d.close()
+            os._exit(0)
+        for _ in range(200):
+            ended, status = os.waitpid(child, os.WNOHANG)
+            if ended:
+                print("child exit", status)
+                break
+            time.sleep(0.05)
+        else:
+            os.kill(child, 9)
+            print("the child hangs")
+    """)
+    assert (result.stdout, result.stderr) == ("child exit 0\n", "")
+
+
+def test_a_failed_open_leaves_no_descriptor():
+    result = run_python("""
+        import os, resource, tekvaro
+        resource.setrlimit(resource.RLIMIT_NOFILE, (64, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
+        before = sorted(os.listdir("/proc/self/fd"))
+        try:
+            tekvaro.open(0xFF)
+        except tekvaro.DeviceError as e:
+            print(e.errno == 24, sorted(os.listdir("/proc/self/fd")) == before)
+        tekvaro.open(3).close()
+    """)
+    assert (result.stdout, result.stderr.splitlines()[1:]) == ("True True\n", [])

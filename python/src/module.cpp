@@ -45,12 +45,7 @@ int openLeavingNothingBehind(int device) {
 
 class Device {
 public:
-    explicit Device(int number)
-        : connection(std::make_shared<Connection>(Connection{number, false})),
-          reg(registerSpace(connection)),
-          vram(videoMemory(connection)),
-          crtc(crtcRegisters(connection)),
-          pci(pciConfig(connection)) {}
+    explicit Device(int number) : connection(std::make_shared<Connection>(Connection{number, false})) {}
 
     // A device nobody closed is closed when it goes.  The lock is awaited with
     // the GIL held, which is safe (see connection.h) and never ends the thread.
@@ -99,17 +94,33 @@ private:
     }
 
     ConnectionPtr connection;
-
-public:
-    // The parts, made once: each a plain read-only attribute.
-    const py::object reg, vram, crtc, pci;
 };
+
+// The parts are set once, in the object's dictionary: reaching one costs a
+// dictionary look-up, not a call.  Device's __setattr__ refuses any other
+// setting, so this goes around it.
+void setPart(const py::object &device, const char *name, const py::object &part) {
+    if (PyObject_GenericSetAttr(device.ptr(), py::str(name).ptr(), part.ptr()) != 0) throw py::error_already_set();
+}
 
 py::object openDevice(const Integer &device) {
     auto opened = std::make_unique<Device>(
         static_cast<int>(checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})")));
     opened->open();
-    return py::cast(std::move(opened));
+    const ConnectionPtr connection = opened->shared();
+    py::object wrapped = py::cast(std::move(opened));
+    setPart(wrapped, "reg", registerSpace(connection));
+    setPart(wrapped, "vram", videoMemory(connection));
+    setPart(wrapped, "crtc", crtcRegisters(connection));
+    setPart(wrapped, "pci", pciConfig(connection));
+    return wrapped;
+}
+
+// A Device's attributes are its parts and properties, none to add or change.
+[[noreturn]] void refuseAttribute(const py::object &device, const py::str &name) {
+    if (py::hasattr(device, name))
+        raise(PyExc_AttributeError, py::str("attribute '{}' of tekvaro.Device is read-only").format(name));
+    raise(PyExc_AttributeError, py::str("'tekvaro.Device' object has no attribute '{}'").format(name));
 }
 
 }  // namespace
@@ -127,7 +138,7 @@ PYBIND11_MODULE(_tekvaro, module) {
     tkvpy::bindPci(module);
     tkvpy::bindZoomVideo(module);
 
-    py::class_<Device>(module, "Device",
+    py::class_<Device>(module, "Device", py::dynamic_attr(),
                        "An open device, from tekvaro.open().  Its parts:\n\n"
                        "  reg   register space (a Memory of 16 MiB)\n"
                        "  vram  video memory (a Memory of 256 MiB)\n"
@@ -135,10 +146,9 @@ PYBIND11_MODULE(_tekvaro, module) {
                        "  pci   PCI configuration space (a PciConfig)\n\n"
                        "and i2c(channel), zv(port), edid(port) and version.  Closing it (close(), or\n"
                        "the end of a with block) ends the connection; its parts then raise Error.")
-        .def_readonly("reg", &Device::reg, "Register space (a Memory of 16 MiB).")
-        .def_readonly("vram", &Device::vram, "Video memory (a Memory of 256 MiB).")
-        .def_readonly("crtc", &Device::crtc, "CRT controller 0's registers (a Crtc).")
-        .def_readonly("pci", &Device::pci, "PCI configuration space (a PciConfig).")
+        .def("__setattr__", [](const py::object &self, const py::str &name,
+                               const py::object &) { tkvpy::refuseAttribute(self, name); })
+        .def("__delattr__", &tkvpy::refuseAttribute)
         .def(
             "i2c",
             [](const Device &device, const tkvpy::Integer &channel) {

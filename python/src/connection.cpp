@@ -1,6 +1,8 @@
 #include "connection.h"
 
+#include <cxxabi.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include "errors.h"
 
@@ -32,9 +34,17 @@ std::unique_lock<std::mutex> lockLibrary() {
     do {
         PyThreadState *const state = PyEval_SaveThread();
         { std::lock_guard<std::mutex> wait(libraryMutex()); }
-        PyEval_RestoreThread(state);
+        takeGilBack(state);
     } while (!lock.try_lock());
     return lock;
+}
+
+void takeGilBack(PyThreadState *state) {
+    try {
+        PyEval_RestoreThread(state);
+    } catch (abi::__forced_unwind &) {
+        for (;;) pause();
+    }
 }
 
 [[noreturn]] void raiseClosed() { raiseError("the device is closed"); }

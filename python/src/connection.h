@@ -6,9 +6,8 @@
 // the lock, so a thread may wait for the lock with the GIL held without
 // deadlock; the waits that can be long give the GIL up meanwhile.
 //
-// The GIL is given up and taken back by plain calls, never in a destructor:
-// a thread that takes the GIL back while the interpreter finalizes is ended
-// where it stands by a forced unwind, which must not meet a noexcept frame.
+// The GIL is given up and taken back by plain calls, never in a destructor,
+// and taken back only through takeGilBack (see there).
 #ifndef TKV_PYTHON_CONNECTION_H
 #define TKV_PYTHON_CONNECTION_H
 
@@ -41,6 +40,12 @@ std::mutex &libraryMutex();
 // while it waits.
 std::unique_lock<std::mutex> lockLibrary();
 
+// Takes the GIL back after PyEval_SaveThread.  At interpreter exit Python
+// ends a daemon thread that asks for it by unwinding its stack; the frames
+// above hold Python objects that must not be released without the GIL, so
+// the thread stops here instead, without the library lock, until the process ends.
+void takeGilBack(PyThreadState *state);
+
 // Raises tekvaro.Error for a closed device.
 [[noreturn]] void raiseClosed();
 
@@ -72,7 +77,7 @@ Outcome callWithoutGil(const Connection &connection, Call &&call) {
         open = connection.open;
         if (open) outcome = {call(), errno};
     }
-    PyEval_RestoreThread(state);  // at interpreter exit a daemon thread ends here
+    takeGilBack(state);
     if (!open) raiseClosed();
     return outcome;
 }

@@ -4,18 +4,23 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "errors.h"
 
 namespace tkvpy {
 
 namespace {
 
-std::mutex *current = new std::mutex;
+std::mutex firstMutex;
+std::mutex *current = &firstMutex;
 
 // A child of fork() has only the thread that forked: a lock another thread
 // held during a transfer would stay locked for ever.  The child takes a new
 // one; the old one cannot be destroyed while locked, so it is left as it is.
-void renewInChild() { current = new std::mutex; }
+void renewInChild() {
+    if (auto *fresh = new (std::nothrow) std::mutex) current = fresh;
+}
 
 const bool kRenewedAtFork = pthread_atfork(nullptr, nullptr, renewInChild) == 0;
 

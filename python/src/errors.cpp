@@ -44,7 +44,8 @@ const char *i2cReason(int code) {
 
 // A DeviceError reads as OSError does, with what was done before the reason.
 py::str describeDeviceError(const py::handle &self) {
-    return py::str("[Errno {}] {}: {}").format(self.attr("errno"), self.attr("action"), self.attr("strerror"));
+    return py::str("[Errno {}] {}: {}")
+        .format(self.attr("errno"), self.attr("action"), self.attr("strerror"));
 }
 
 // Raises an instance of `type` made from `args`, with `attributes` set on it.
@@ -101,9 +102,10 @@ void defineErrors(py::module_ &module) {
     attributes["code"] = kNoChannel;
     attributes["text"] = "the channel is disabled";
     attributes["control"] = control;
-    raiseInstance(i2cDisabled,
-                  py::make_tuple(py::str("I2C channel {} is disabled (control {:#04x})").format(channel, control)),
-                  attributes);
+    raiseInstance(
+        i2cDisabled,
+        py::make_tuple(py::str("I2C channel {} is disabled (control {:#04x})").format(channel, control)),
+        attributes);
 }
 
 [[noreturn]] void raiseNoMonitor(int err, unsigned port) {

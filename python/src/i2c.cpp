@@ -120,7 +120,7 @@ private:
 
 int i2cCoreState(unsigned channel, uint8_t *control) {
     if (tkvRegReadByte(i2c_core::kControl[channel], control) != 0) return -1;
-    return *control & i2c_core::kEnable ? 0 : kI2cDisabled;
+    return (*control & i2c_core::kEnable) != 0 ? 0 : kI2cDisabled;
 }
 
 void raiseI2cFailed(int result, unsigned channel, unsigned device, uint8_t control) {
@@ -150,8 +150,8 @@ void bindI2c(py::module_ &module) {
 }
 
 py::object i2cChannel(const ConnectionPtr &connection, const Integer &channel) {
-    const auto number =
-        static_cast<unsigned>(checked(channel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+    const auto number = static_cast<unsigned>(
+        checked(channel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
     return py::cast(I2cChannel(connection, number));
 }
 

@@ -100,12 +100,13 @@ private:
 // dictionary look-up, not a call.  Device's __setattr__ refuses any other
 // setting, so this goes around it.
 void setPart(const py::object &device, const char *name, const py::object &part) {
-    if (PyObject_GenericSetAttr(device.ptr(), py::str(name).ptr(), part.ptr()) != 0) throw py::error_already_set();
+    if (PyObject_GenericSetAttr(device.ptr(), py::str(name).ptr(), part.ptr()) != 0)
+        throw py::error_already_set();
 }
 
 py::object openDevice(const Integer &device) {
-    auto opened = std::make_unique<Device>(
-        static_cast<int>(checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})")));
+    auto opened = std::make_unique<Device>(static_cast<int>(
+        checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})")));
     opened->open();
     const ConnectionPtr connection = opened->shared();
     py::object wrapped = py::cast(std::move(opened));

@@ -13,7 +13,7 @@ namespace tkvpy {
 namespace {
 
 constexpr unsigned kLastDdcPort = 3;
-constexpr uint32_t kPciWord = 4;  // configuration space is reached a 32-bit word at a time
+constexpr uint32_t kPciWord = 4;        // configuration space is reached a 32-bit word at a time
 constexpr uint32_t kLastOffset = 0xFF;  // a type-0 header's 256 bytes
 
 class PciConfig {
@@ -54,8 +54,8 @@ public:
 
 private:
     static uint32_t checkedOffset(const Integer &offset) {
-        return static_cast<uint32_t>(
-            checked(offset, kLastOffset, PyExc_ValueError, "PCI offset {0:#x} is out of range (0 to {1:#x})"));
+        return static_cast<uint32_t>(checked(offset, kLastOffset, PyExc_ValueError,
+                                             "PCI offset {0:#x} is out of range (0 to {1:#x})"));
     }
 
     ConnectionPtr connection;

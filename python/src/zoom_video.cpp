@@ -15,7 +15,7 @@ namespace {
 
 constexpr unsigned kLastPort = 1;
 constexpr unsigned kDecoderPinLow = 0x24, kDecoderPinHigh = 0x25;  // the decoder's two addresses
-constexpr uint64_t kLastField = 0xFFFF;  // window fields are 16-bit halves of a register
+constexpr uint64_t kLastField = 0xFFFF;             // window fields are 16-bit halves of a register
 constexpr long long kZoomFactors[] = {1, 2, 4, 8};  // by the layer's zoom code
 
 // ZoomVideoInfo and ZoomVideoWindow, named tuples made with the module.
@@ -48,12 +48,14 @@ int field(const std::optional<Integer> &value, const char *message) {
 class ZoomVideoPort {
 public:
     ZoomVideoPort(ConnectionPtr shared, unsigned number)
-        : connection(std::move(shared)), port(number), registers(zoom_video::portOf(static_cast<int>(number))) {}
+        : connection(std::move(shared)),
+          port(number),
+          registers(zoom_video::portOf(static_cast<int>(number))) {}
 
     // Programs the decoder, once it answers, and the port's buffers and layer.
     void init(const Integer &i2cChannel, const Integer &decoder, const Integer &layer) const {
-        const auto channel =
-            static_cast<unsigned>(checked(i2cChannel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+        const auto channel = static_cast<unsigned>(
+            checked(i2cChannel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
         const uint64_t address = checked(decoder, kDecoderPinHigh, PyExc_ValueError,
                                          "decoder address {0:#x} is not 0x24 or 0x25", kDecoderPinLow);
         const uint64_t hardwareLayer = checked(layer, 3, PyExc_ValueError, "layer {0} is not 1 or 3", 1);
@@ -63,7 +65,8 @@ public:
             if (const int state = i2cCoreState(channel, &control)) return state;
             uint8_t probe = 0;
             if (const int result = tkvI2cRead(toInt(channel), toInt(address), 0, 1, &probe)) return result;
-            return tkvZoomVideoInit(toInt(port), toInt(channel), address == kDecoderPinHigh, hardwareLayer == 3);
+            return tkvZoomVideoInit(toInt(port), toInt(channel), address == kDecoderPinHigh,
+                                    hardwareLayer == 3);
         });
         raiseI2cFailed(outcome.result, channel, static_cast<unsigned>(address), control);
     }
@@ -71,16 +74,17 @@ public:
     // Starts capture into the window; without a width or height the
     // camera's is taken, as the console's zv start does.
     void start(const Integer &x, const Integer &y, const std::optional<Integer> &width,
-               const std::optional<Integer> &height,
-               const Integer &cutLeft, const Integer &zoomX, const Integer &zoomY, const Integer &crtc) const {
-        Window window{field(x, "x {0} is out of range (0 to {1})"),
-                      field(y, "y {0} is out of range (0 to {1})"),
-                      field(width, "width {0} is out of range (1 to {1})"),
-                      field(height, "height {0} is out of range (1 to {1})"),
-                      field(cutLeft, "cut_left {0} is out of range (0 to {1})"),
-                      zoomCode(zoomX, "zoom_x {} is not 1, 2, 4 or 8"),
-                      zoomCode(zoomY, "zoom_y {} is not 1, 2, 4 or 8"),
-                      static_cast<int>(checked(crtc, 1, PyExc_ValueError, "CRTC {0} does not exist (0 to {1})"))};
+               const std::optional<Integer> &height, const Integer &cutLeft, const Integer &zoomX,
+               const Integer &zoomY, const Integer &crtc) const {
+        Window window{
+            field(x, "x {0} is out of range (0 to {1})"),
+            field(y, "y {0} is out of range (0 to {1})"),
+            field(width, "width {0} is out of range (1 to {1})"),
+            field(height, "height {0} is out of range (1 to {1})"),
+            field(cutLeft, "cut_left {0} is out of range (0 to {1})"),
+            zoomCode(zoomX, "zoom_x {} is not 1, 2, 4 or 8"),
+            zoomCode(zoomY, "zoom_y {} is not 1, 2, 4 or 8"),
+            static_cast<int>(checked(crtc, 1, PyExc_ValueError, "CRTC {0} does not exist (0 to {1})"))};
         const Outcome outcome = callWithoutGil(*connection, [&] { return startLocked(window); });
         raiseFailed(outcome, "starting");
     }
@@ -99,8 +103,8 @@ public:
         const Outcome outcome = callLibrary(*connection, [&] {
             if (tkvRegReadLong(registers.control, &control) != 0) return static_cast<int>(kRegisterFailed);
             auto *f = fields;
-            return tkvZoomVideoGetParm(toInt(port), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
-                                       &f[9]);
+            return tkvZoomVideoGetParm(toInt(port), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7],
+                                       &f[8], &f[9]);
         });
         raiseFailed(outcome, "reading");
         const int layer = layerOf(control);
@@ -109,9 +113,9 @@ public:
             window = py::reinterpret_borrow<py::object>(windowType)(
                 fields[0], fields[1], fields[2], fields[3], fields[4], kZoomFactors[fields[5] & 3],
                 kZoomFactors[fields[6] & 3], fields[7]);
-        return py::reinterpret_borrow<py::object>(infoType)(
-            (control & zoom_video::kCaptureEnable) != 0, layer ? py::int_(layer) : py::object(py::none()), fields[8],
-            fields[9], window);
+        return py::reinterpret_borrow<py::object>(infoType)((control & zoom_video::kCaptureEnable) != 0,
+                                                            layer ? py::int_(layer) : py::object(py::none()),
+                                                            fields[8], fields[9], window);
     }
 
     unsigned number() const { return port; }
@@ -122,7 +126,7 @@ private:
     // The hardware layer the port feeds, as the library picks it, or 0.
     static int layerOf(uint32_t control) {
         if (control & zoom_video::kFeedsLayer1) return 1;
-        return control & zoom_video::kFeedsLayer3 ? 3 : 0;
+        return (control & zoom_video::kFeedsLayer3) != 0 ? 3 : 0;
     }
 
     int startLocked(Window window) const {
@@ -130,7 +134,8 @@ private:
         if (tkvRegReadLong(registers.control, &control) != 0) return kRegisterFailed;
         if (!layerOf(control)) return kNotSetUp;
         if (window.width == 0 || window.height == 0) {
-            if (tkvRegWriteLong(registers.control, control | zoom_video::kCaptureEnable) != 0) return kRegisterFailed;
+            if (tkvRegWriteLong(registers.control, control | zoom_video::kCaptureEnable) != 0)
+                return kRegisterFailed;
             zoom_video::waitForCaptureToSettle();
             uint32_t camera = 0;
             if (tkvRegReadLong(registers.size, &camera) != 0) return kRegisterFailed;
@@ -147,8 +152,10 @@ private:
         case kDone: return;
         case kRegisterFailed:
             raiseDeviceError(outcome.error, py::str("{} zoom video port {}").format(doing, port));
-        case kNotSetUp: raiseError(py::str("zoom video port {} is not set up: call init() first").format(port));
-        default: raiseError(py::str("zoom video port {} sees no camera: give the width and height").format(port));
+        case kNotSetUp:
+            raiseError(py::str("zoom video port {} is not set up: call init() first").format(port));
+        default:
+            raiseError(py::str("zoom video port {} sees no camera: give the width and height").format(port));
         }
     }
 
@@ -159,8 +166,8 @@ private:
 
 // A named tuple type of the package, made from its field names.
 PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, const char *doc) {
-    py::object type = py::module_::import("collections")
-                          .attr("namedtuple")(name, fields, py::arg("module") = "tekvaro");
+    py::object type =
+        py::module_::import("collections").attr("namedtuple")(name, fields, py::arg("module") = "tekvaro");
     type.attr("__doc__") = doc;
     module.attr(name) = type;
     return type.ptr();  // the module keeps it
@@ -183,8 +190,8 @@ void bindZoomVideo(py::module_ &module) {
                               "video decoder on an I2C channel and shown through hardware layer 1 or 3.\n"
                               "Set it up with init(), then start(); stop() and restart() switch it off\n"
                               "and on again without losing the window; info() tells what it does.")
-        .def("init", &ZoomVideoPort::init, py::kw_only(), py::arg("i2c_channel") = 0, py::arg("decoder") = 0x24,
-             py::arg("layer") = 1,
+        .def("init", &ZoomVideoPort::init, py::kw_only(), py::arg("i2c_channel") = 0,
+             py::arg("decoder") = 0x24, py::arg("layer") = 1,
              "Programs the video decoder at I2C address `decoder` (0x24 or 0x25) on\n"
              "`i2c_channel` (0 or 1) and makes the port feed hardware `layer` (1 or 3), not\n"
              "capturing.  Raises I2cError when the decoder does not answer.")

@@ -5,27 +5,24 @@
 
 #include <utility>
 
+#include "../common/i2c_core.h"
 #include "report.h"
 #include "tekvaro.h"
 
 namespace {
-
-// Each channel's register block starts with the prescale (low, high) and
-// the control register.  A disabled core runs no transaction, yet its status
-// says nothing failed: every address would seem to answer.
-constexpr uint32_t kChannelBlockBytes = 0x10, kPrescaleLow = 0x00, kPrescaleHigh = 0x01, kControl = 0x02;
 
 constexpr int kNoChannel = -1, kNoAcknowledge = -2;
 
 }  // namespace
 
 int readChannelState(unsigned channel, ChannelState &state) {
-    const uint32_t block = channel * kChannelBlockBytes;
+    using namespace i2c_core;
     uint8_t low = 0, high = 0;
     state = ChannelState{};
-    for (auto [offset, byte] :
-         {std::pair{kPrescaleLow, &low}, {kPrescaleHigh, &high}, {kControl, &state.control}})
-        if (int result = tkvRegReadByte(block + offset, byte)) return errorOf(result);
+    const std::pair<uint32_t, uint8_t *> registers[] = {
+        {kPrescaleLow[channel], &low}, {kPrescaleHigh[channel], &high}, {kControl[channel], &state.control}};
+    for (auto [offset, byte] : registers)
+        if (int result = tkvRegReadByte(offset, byte)) return errorOf(result);
     state.prescale = static_cast<uint16_t>(high << 8 | low);
     return 0;
 }

@@ -5,11 +5,13 @@
 
 #include <stdint.h>
 
+#include "../common/i2c_core.h"
+
 // What a channel's register block says about it.
 struct ChannelState {
     uint16_t prescale;  // the clock divider, low and high bytes
     uint8_t control;
-    bool enabled() const { return (control & 0x80) != 0; }  // the core's enable bit
+    bool enabled() const { return (control & i2c_core::kEnable) != 0; }
 };
 
 // Reads the channel's prescale and control registers: 0, or the error number

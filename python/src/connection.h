@@ -1,10 +1,13 @@
 // The library's one connection, as the module's objects share it, and the
 // lock every call into the library holds.
 //
-// The library keeps static request records and one descriptor: its calls must
-// not overlap, and long transfers run without the GIL.  A thread that holds
-// the GIL never waits for the lock with the GIL held, so a thread that holds
-// the lock can always get the GIL back: no deadlock either way.
+// The library keeps one descriptor: its calls must not overlap, and long
+// transfers run without the GIL.  No thread waits for the GIL while it holds
+// the lock, so a thread may wait for the lock with the GIL held without
+// deadlock; the waits that can be long give the GIL up meanwhile.
+//
+// The GIL is given up and taken back by plain calls, never in a destructor,
+// and taken back only through takeGilBack (see there).
 #ifndef TKV_PYTHON_CONNECTION_H
 #define TKV_PYTHON_CONNECTION_H
 
@@ -33,36 +36,49 @@ struct Outcome {
 
 std::mutex &libraryMutex();
 
-// Locks the library from a thread that holds the GIL.
+// Locks the library from a thread that holds the GIL, giving the GIL up
+// while it waits.
 std::unique_lock<std::mutex> lockLibrary();
+
+// Takes the GIL back after PyEval_SaveThread.  At interpreter exit Python
+// ends a daemon thread that asks for it by unwinding its stack; the frames
+// above hold Python objects that must not be released without the GIL, so
+// the thread stops here instead, without the library lock, until the process ends.
+void takeGilBack(PyThreadState *state);
 
 // Raises tekvaro.Error for a closed device.
 [[noreturn]] void raiseClosed();
 
 // Runs `call` (returning the library's result) on the open connection.
+// Nothing that may run Python code happens under the lock: that code could
+// give the GIL up for a while.
 template <typename Call>
 Outcome callLibrary(const Connection &connection, Call &&call) {
-    auto lock = lockLibrary();
-    if (!connection.open) raiseClosed();
-    const int result = call();
-    return {result, errno};
+    Outcome outcome{0, 0};
+    bool open = false;
+    {
+        auto lock = lockLibrary();
+        open = connection.open;
+        if (open) outcome = {call(), errno};  // braces: call() before errno is read
+    }
+    if (!open) raiseClosed();
+    return outcome;
 }
 
-// The same without the GIL: `call` must not touch Python objects.
+// The same without the GIL: `call` must not touch Python objects.  The lock
+// is given up before the GIL is taken back.
 template <typename Call>
 Outcome callWithoutGil(const Connection &connection, Call &&call) {
     Outcome outcome{0, 0};
-    bool closed = false;
+    bool open = false;
+    PyThreadState *const state = PyEval_SaveThread();
     {
-        py::gil_scoped_release released;
         std::lock_guard<std::mutex> lock(libraryMutex());
-        closed = !connection.open;
-        if (!closed) {
-            outcome.result = call();
-            outcome.error = errno;
-        }
+        open = connection.open;
+        if (open) outcome = {call(), errno};
     }
-    if (closed) raiseClosed();
+    takeGilBack(state);
+    if (!open) raiseClosed();
     return outcome;
 }
 

@@ -47,7 +47,15 @@ void bindCrtc(py::module_ &module) {
                      "crtc[index] reads and crtc[index] = value writes the byte at index 0 to 0xfe.")
         .def("__getitem__", &Crtc::get, py::arg("index"))
         .def("__setitem__", &Crtc::set, py::arg("index"), py::arg("value"))
-        .def("__len__", [](const Crtc &) { return kLastIndex + 1; });
+        .def("__len__", [](const Crtc &) { return kLastIndex + 1; })
+        .def(
+            "__iter__",
+            [](const py::object &self) {  // lazily, one register at a time
+                const py::module_ builtins = py::module_::import("builtins");
+                return builtins.attr("map")(self.attr("__getitem__"), builtins.attr("range")(kLastIndex + 1));
+            },
+            "The registers' values from index 0 to 0xfe, each read when it is reached.")
+        .def("__repr__", [](const Crtc &) { return "<tekvaro.Crtc CRT controller 0>"; });
 }
 
 py::object crtcRegisters(const ConnectionPtr &connection) { return py::cast(Crtc(connection)); }

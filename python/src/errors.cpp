@@ -9,7 +9,7 @@ namespace tkvpy {
 namespace {
 
 // Created once with the module and kept for the life of the process.
-PyObject *error, *deviceError, *i2cError, *noMonitor, *invalidEdid;
+PyObject *error, *deviceError, *i2cError, *i2cDisabled, *noMonitor, *invalidEdid;
 
 struct ExceptionType {
     PyObject **type;
@@ -21,14 +21,32 @@ struct ExceptionType {
 const ExceptionType kExceptions[] = {
     {&error, "tekvaro.Error", &PyExc_Exception, nullptr, "Base class of every error of this module."},
     {&deviceError, "tekvaro.DeviceError", &error, &PyExc_OSError,
-     "A driver request failed (also an OSError): errno tells why, strerror what was done."},
+     "A driver request failed (also an OSError): errno and strerror tell why, action what was done."},
     {&i2cError, "tekvaro.I2cError", &error, nullptr,
-     "An I2C transaction failed: code is the library's result code, text its description."},
+     "An I2C transaction failed: code is the library's result code, text says what happened."},
+    {&i2cDisabled, "tekvaro.I2cDisabled", &i2cError, nullptr,
+     "The channel's I2C core is disabled (an I2cError): nothing was sent; control holds its\n"
+     "control register."},
     {&noMonitor, "tekvaro.NoMonitor", &deviceError, nullptr,
      "No monitor answered on the DDC port (a DeviceError)."},
     {&invalidEdid, "tekvaro.InvalidEdid", &error, nullptr,
      "The driver found the EDID not valid (bad header or checksum); data holds the bytes read."},
 };
+
+// The library's result codes of a transaction, in plain words.
+constexpr int kNoChannel = -1, kNoSlave = -2;
+
+const char *i2cReason(int code) {
+    if (code == kNoChannel) return "the channel does not respond";
+    if (code == kNoSlave) return "no device answers";
+    return tkvI2cErrString(code);
+}
+
+// A DeviceError reads as OSError does, with what was done before the reason.
+py::str describeDeviceError(const py::handle &self) {
+    return py::str("[Errno {}] {}: {}")
+        .format(self.attr("errno"), self.attr("action"), self.attr("strerror"));
+}
 
 // Raises an instance of `type` made from `args`, with `attributes` set on it.
 [[noreturn]] void raiseInstance(PyObject *type, const py::tuple &args, const py::dict &attributes = {}) {
@@ -49,6 +67,9 @@ void defineErrors(py::module_ &module) {
         if (!*e.type) throw py::error_already_set();
         module.attr(name) = py::handle(*e.type);
     }
+    py::handle type(deviceError);
+    type.attr("action") = "";  // for a DeviceError made outside this module
+    type.attr("__str__") = py::cpp_function(describeDeviceError, py::name("__str__"), py::is_method(type));
 }
 
 [[noreturn]] void raise(PyObject *type, const py::str &message) {
@@ -56,14 +77,16 @@ void defineErrors(py::module_ &module) {
     throw py::error_already_set();
 }
 
-[[noreturn]] void raiseError(const char *message) { raise(error, py::str(message)); }
+[[noreturn]] void raiseError(const py::str &message) { raise(error, message); }
 
-[[noreturn]] void raiseDeviceError(int err, const py::str &doing) {
-    raiseInstance(deviceError, py::make_tuple(err, py::str("{}: {}").format(doing, strerror(err))));
+[[noreturn]] void raiseDeviceError(int err, const py::str &action) {
+    py::dict attributes;
+    attributes["action"] = action;
+    raiseInstance(deviceError, py::make_tuple(err, strerror(err)), attributes);
 }
 
-[[noreturn]] void raiseI2cError(int code, int channel, unsigned address) {
-    const py::str text(tkvI2cErrString(code));
+[[noreturn]] void raiseI2cError(int code, unsigned channel, unsigned address) {
+    const py::str text(i2cReason(code));
     py::dict attributes;
     attributes["code"] = code;
     attributes["text"] = text;
@@ -73,9 +96,22 @@ void defineErrors(py::module_ &module) {
         attributes);
 }
 
+// The code is the library's for a channel that cannot be used.
+[[noreturn]] void raiseI2cDisabled(unsigned channel, uint8_t control) {
+    py::dict attributes;
+    attributes["code"] = kNoChannel;
+    attributes["text"] = "the channel is disabled";
+    attributes["control"] = control;
+    raiseInstance(
+        i2cDisabled,
+        py::make_tuple(py::str("I2C channel {} is disabled (control {:#04x})").format(channel, control)),
+        attributes);
+}
+
 [[noreturn]] void raiseNoMonitor(int err, unsigned port) {
-    raiseInstance(noMonitor,
-                  py::make_tuple(err, py::str("no monitor on DDC port {}: {}").format(port, strerror(err))));
+    py::dict attributes;
+    attributes["action"] = py::str("reading the EDID on DDC port {}").format(port);
+    raiseInstance(noMonitor, py::make_tuple(err, strerror(err)), attributes);
 }
 
 [[noreturn]] void raiseInvalidEdid(unsigned port, const py::bytes &data) {

@@ -15,14 +15,17 @@ void defineErrors(py::module_ &module);
 [[noreturn]] void raise(PyObject *type, const py::str &message);
 
 // tekvaro.Error: misuse that is not a bad argument (a closed device, a second open).
-[[noreturn]] void raiseError(const char *message);
+[[noreturn]] void raiseError(const py::str &message);
 
-// tekvaro.DeviceError (an OSError): a driver request failed with `err`; the
-// message is `doing`, a colon and the error's text.
-[[noreturn]] void raiseDeviceError(int err, const py::str &doing);
+// tekvaro.DeviceError (an OSError): a driver request failed with `err`
+// while doing `action`; strerror is the error's text alone.
+[[noreturn]] void raiseDeviceError(int err, const py::str &action);
 
-// tekvaro.I2cError: a transaction ended with the library's result `code`.
-[[noreturn]] void raiseI2cError(int code, int channel, unsigned address);
+// tekvaro.I2cError: a transaction with `address` ended with the library's result `code`.
+[[noreturn]] void raiseI2cError(int code, unsigned channel, unsigned address);
+
+// tekvaro.I2cDisabled (an I2cError): the channel's core is switched off.
+[[noreturn]] void raiseI2cDisabled(unsigned channel, uint8_t control);
 
 // tekvaro.NoMonitor (a DeviceError): nothing answered on DDC port `port`.
 [[noreturn]] void raiseNoMonitor(int err, unsigned port);

@@ -1,6 +1,10 @@
 // The module tekvaro._tekvaro: open() and the Device it returns.  The package
 // tekvaro re-exports everything from here.
-#include <limits.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "errors.h"
 #include "parts.h"
@@ -10,17 +14,43 @@ namespace tkvpy {
 
 namespace {
 
+// Device numbers, as tkvtool takes them: device n is the n+1-th descriptor
+// the library opens on the driver's node.
+constexpr uint64_t kLastDevice = 0xFF;
+
 // The library keeps one connection per process: true while a Device holds it.
 // Changes only under the library lock.
 bool connected = false;
+
+// The lowest `count` descriptor numbers that are free: those the next opens take.
+std::vector<int> freeDescriptors(size_t count) {
+    rlimit limit{};
+    const rlim_t last = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+    std::vector<int> free;
+    for (int fd = 0; free.size() < count && static_cast<rlim_t>(fd) < last; ++fd)
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) free.push_back(fd);
+    return free;
+}
+
+// Opens device `device`; when that fails, the library leaves the descriptors it
+// opened before the failure open, and this closes them.
+int openLeavingNothingBehind(int device) {
+    const std::vector<int> taken = freeDescriptors(static_cast<size_t>(device) + 1);
+    const int result = tkvOpen(device);
+    if (result < 0)
+        for (int fd : taken)
+            if (fcntl(fd, F_GETFD) != -1) close(fd);
+    return result;
+}
 
 class Device {
 public:
     explicit Device(int number) : connection(std::make_shared<Connection>(Connection{number, false})) {}
 
-    // A device nobody closed is closed when it goes.
+    // A device nobody closed is closed when it goes.  The lock is awaited with
+    // the GIL held, which is safe (see connection.h) and never ends the thread.
     ~Device() {
-        auto lock = lockLibrary();
+        std::lock_guard<std::mutex> lock(libraryMutex());
         closeLocked();
     }
     Device(const Device &) = delete;
@@ -28,13 +58,16 @@ public:
 
     void open() {
         Outcome outcome{0, 0};
+        bool busy = false;
         {
             auto lock = lockLibrary();
-            if (connected)
-                raiseError("a device is already open (the library keeps one connection): close it first");
-            outcome = {tkvOpen(connection->device), errno};
-            connection->open = connected = outcome.result >= 0;
+            busy = connected;
+            if (!busy) {
+                outcome = {openLeavingNothingBehind(connection->device), errno};
+                connection->open = connected = outcome.result >= 0;
+            }
         }
+        if (busy) raiseError("a device is already open (the library keeps one connection): close it first");
         if (outcome.result < 0)
             raiseDeviceError(-outcome.result, py::str("opening device {}").format(connection->device));
     }
@@ -63,19 +96,32 @@ private:
     ConnectionPtr connection;
 };
 
-// The parts are plain attributes of the Python object: reaching one costs a
-// dictionary look-up, not a call.
+// The parts are set once, in the object's dictionary: reaching one costs a
+// dictionary look-up, not a call.  Device's __setattr__ refuses any other
+// setting, so this goes around it.
+void setPart(const py::object &device, const char *name, const py::object &part) {
+    if (PyObject_GenericSetAttr(device.ptr(), py::str(name).ptr(), part.ptr()) != 0)
+        throw py::error_already_set();
+}
+
 py::object openDevice(const Integer &device) {
-    auto opened = std::make_unique<Device>(
-        static_cast<int>(checked(device, INT_MAX, PyExc_ValueError, "device {0} does not exist (0 to {1})")));
+    auto opened = std::make_unique<Device>(static_cast<int>(
+        checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})")));
     opened->open();
     const ConnectionPtr connection = opened->shared();
     py::object wrapped = py::cast(std::move(opened));
-    wrapped.attr("reg") = registerSpace(connection);
-    wrapped.attr("vram") = videoMemory(connection);
-    wrapped.attr("crtc") = crtcRegisters(connection);
-    wrapped.attr("pci") = pciConfig(connection);
+    setPart(wrapped, "reg", registerSpace(connection));
+    setPart(wrapped, "vram", videoMemory(connection));
+    setPart(wrapped, "crtc", crtcRegisters(connection));
+    setPart(wrapped, "pci", pciConfig(connection));
     return wrapped;
+}
+
+// A Device's attributes are its parts and properties, none to add or change.
+[[noreturn]] void refuseAttribute(const py::object &device, const py::str &name) {
+    if (py::hasattr(device, name))
+        raise(PyExc_AttributeError, py::str("attribute '{}' of tekvaro.Device is read-only").format(name));
+    raise(PyExc_AttributeError, py::str("'tekvaro.Device' object has no attribute '{}'").format(name));
 }
 
 }  // namespace
@@ -91,6 +137,7 @@ PYBIND11_MODULE(_tekvaro, module) {
     tkvpy::bindCrtc(module);
     tkvpy::bindI2c(module);
     tkvpy::bindPci(module);
+    tkvpy::bindZoomVideo(module);
 
     py::class_<Device>(module, "Device", py::dynamic_attr(),
                        "An open device, from tekvaro.open().  Its parts:\n\n"
@@ -98,14 +145,23 @@ PYBIND11_MODULE(_tekvaro, module) {
                        "  vram  video memory (a Memory of 256 MiB)\n"
                        "  crtc  CRT controller 0's registers (a Crtc)\n"
                        "  pci   PCI configuration space (a PciConfig)\n\n"
-                       "Closing it (close(), or the end of a with block) ends the connection; its parts\n"
-                       "then raise Error.")
+                       "and i2c(channel), zv(port), edid(port) and version.  Closing it (close(), or\n"
+                       "the end of a with block) ends the connection; its parts then raise Error.")
+        .def("__setattr__", [](const py::object &self, const py::str &name,
+                               const py::object &) { tkvpy::refuseAttribute(self, name); })
+        .def("__delattr__", &tkvpy::refuseAttribute)
         .def(
             "i2c",
             [](const Device &device, const tkvpy::Integer &channel) {
                 return tkvpy::i2cChannel(device.shared(), channel);
             },
             py::arg("channel"), "The I2cChannel of I2C master channel 0 or 1.")
+        .def(
+            "zv",
+            [](const Device &device, const tkvpy::Integer &port) {
+                return tkvpy::zoomVideoPort(device.shared(), port);
+            },
+            py::arg("port"), "The ZoomVideoPort of zoom video capture port 0 or 1.")
         .def(
             "edid",
             [](const Device &device, const tkvpy::Integer &port) {
@@ -127,14 +183,11 @@ PYBIND11_MODULE(_tekvaro, module) {
                 .format(device.number(), device.closed() ? "closed" : "open");
         });
 
-    module.def("open", &tkvpy::openDevice, py::arg("device") = 0,
-               "Opens device `device` (0 is the first) and returns its Device; use it in a\n"
-               "with block to close it at the end.  The library keeps one connection per process:\n"
-               "opening a second device while one is open raises Error.  Device n keeps n\n"
-               "further descriptors of the driver's node open for the life of the process.");
+    // tekvaro.open, a plain Python function, calls this.
+    module.def("_open", &tkvpy::openDevice, py::arg("device"));
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.
-    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig"})
+    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort"})
         module.attr(name).attr("__module__") = "tekvaro";
 }

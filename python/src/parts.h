@@ -1,6 +1,6 @@
 // The parts of a device, each bound in its own file: register space and
-// video memory, the CRT controller, the I2C channels, EDID, PCI configuration
-// space and the core version.
+// video memory, the CRT controller, the I2C channels, the zoom video ports,
+// EDID, PCI configuration space and the core version.
 #ifndef TKV_PYTHON_PARTS_H
 #define TKV_PYTHON_PARTS_H
 
@@ -18,6 +18,7 @@ void bindMemory(py::module_ &module);
 void bindCrtc(py::module_ &module);
 void bindI2c(py::module_ &module);
 void bindPci(py::module_ &module);
+void bindZoomVideo(py::module_ &module);
 
 // The objects a Device hands out.
 py::object registerSpace(const ConnectionPtr &connection);
@@ -25,6 +26,17 @@ py::object videoMemory(const ConnectionPtr &connection);
 py::object crtcRegisters(const ConnectionPtr &connection);
 py::object i2cChannel(const ConnectionPtr &connection, const Integer &channel);
 py::object pciConfig(const ConnectionPtr &connection);
+py::object zoomVideoPort(const ConnectionPtr &connection, const Integer &port);
+
+// Before an I2C transaction on `channel`, with the library lock held and
+// without the GIL: 0 when its core is enabled, kI2cDisabled when it is not
+// (its control register in `control`), the library's -1 when that cannot be read.
+constexpr int kI2cDisabled = 1;  // not a library code
+int i2cCoreState(unsigned channel, uint8_t *control);
+
+// Raises for an I2C result other than 0: a transaction's with `device`, or
+// i2cCoreState's.
+void raiseI2cFailed(int result, unsigned channel, unsigned device, uint8_t control);
 
 // Single requests.
 py::bytes readEdid(const Connection &connection, const Integer &port);

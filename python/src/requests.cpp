@@ -13,19 +13,23 @@ namespace tkvpy {
 namespace {
 
 constexpr unsigned kLastDdcPort = 3;
-constexpr uint32_t kPciWord = 4;  // configuration space is reached a 32-bit word at a time
+constexpr uint32_t kPciWord = 4;        // configuration space is reached a 32-bit word at a time
+constexpr uint32_t kLastOffset = 0xFF;  // a type-0 header's 256 bytes
 
 class PciConfig {
 public:
     explicit PciConfig(ConnectionPtr shared) : connection(std::move(shared)) {}
 
-    // A byte or word is taken from the aligned 32-bit word that holds it.
+    // A byte or word is taken from the 32-bit word that holds it.
     uint32_t read(const Integer &offset, const Integer &width) const {
         const unsigned bytes = 1u << widthIndex(width);
         if (bytes > kPciWord)
             raise(PyExc_ValueError, py::str("PCI configuration space is read 1, 2 or 4 bytes at a time"));
-        const uint32_t at = checkedOffset(offset, bytes);
+        const uint32_t at = checkedOffset(offset);
         const uint32_t word = at & ~(kPciWord - 1);
+        if (at - word + bytes > kPciWord)
+            raise(PyExc_ValueError,
+                  py::str("{} bytes at PCI offset {:#x} cross a 32-bit word").format(bytes, at));
         uint32_t value = 0;
         const Outcome outcome = callLibrary(*connection, [&] { return tkvPciRead(word, &value); });
         if (outcome.result != 0)
@@ -39,7 +43,9 @@ public:
     void write(const Integer &offset, const Integer &value, const Integer &width) const {
         if ((1u << widthIndex(width)) != kPciWord)
             raise(PyExc_ValueError, py::str("PCI configuration space is written 4 bytes at a time"));
-        const uint32_t at = checkedOffset(offset, kPciWord);
+        const uint32_t at = checkedOffset(offset);
+        if (at % kPciWord != 0)
+            raise(PyExc_ValueError, py::str("PCI offset {:#x} is not a multiple of 4").format(at));
         const auto word = static_cast<uint32_t>(checkedValue(value, kPciWord));
         const Outcome outcome = callLibrary(*connection, [&] { return tkvPciWrite(at, word); });
         if (outcome.result != 0)
@@ -47,13 +53,9 @@ public:
     }
 
 private:
-    static uint32_t checkedOffset(const Integer &offset, unsigned bytes) {
-        const auto at = static_cast<uint32_t>(
-            checked(offset, UINT32_MAX, PyExc_ValueError, "PCI offset {0:#x} is out of range (0 to {1:#x})"));
-        if (at % bytes != 0)
-            raise(PyExc_ValueError,
-                  py::str("PCI offset {:#x} is not a multiple of the width {}").format(at, bytes));
-        return at;
+    static uint32_t checkedOffset(const Integer &offset) {
+        return static_cast<uint32_t>(checked(offset, kLastOffset, PyExc_ValueError,
+                                             "PCI offset {0:#x} is out of range (0 to {1:#x})"));
     }
 
     ConnectionPtr connection;
@@ -96,10 +98,11 @@ void bindPci(py::module_ &module) {
         module, "PciConfig",
         "The device's PCI configuration space (Device.pci).  A failed request raises DeviceError.")
         .def("read", &PciConfig::read, py::arg("offset"), py::arg("width") = 4,
-             "Reads `width` (1, 2 or 4) bytes at `offset`, a multiple of the width.")
+             "Reads `width` (1, 2 or 4) bytes at `offset` (0 to 0xff), all within one 32-bit word.")
         .def("write", &PciConfig::write, py::arg("offset"), py::arg("value"), py::arg("width") = 4,
              "Writes the 32-bit word at `offset`, a multiple of 4.  Only whole\n"
-             "words are written: writing back the rest of a word could clear status bits.");
+             "words are written: writing back the rest of a word could clear status bits.")
+        .def("__repr__", [](const PciConfig &) { return "<tekvaro.PciConfig PCI configuration space>"; });
 }
 
 py::object pciConfig(const ConnectionPtr &connection) { return py::cast(PciConfig(connection)); }

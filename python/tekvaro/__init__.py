@@ -1,9 +1,9 @@
 """Register-level access to the display controller behind /dev/tkvrw.
 
 A Python interface to libutil_tekvaro: register space, video memory, CRT
-controller 0, the two I2C master channels, monitors' EDID, PCI configuration
-space and the driver core's version.  Numbers are Python ints, data is bytes,
-and failures are exceptions.
+controller 0, the two I2C master channels, the two zoom video capture ports,
+monitors' EDID, PCI configuration space and the driver core's version.
+Numbers are Python ints, data is bytes, and failures are exceptions.
 
     import tekvaro
 
@@ -14,19 +14,27 @@ and failures are exceptions.
         frame = dev.vram.read_bytes(0, 4096)    # bulk, without the GIL
         dev.crtc[0x11] = 0x20
         print(dev.i2c(0).detect())              # [36, 80]: 0x24 and 0x50
-        eeprom = dev.i2c(0).read(0x50, 0, 16)
+        eeprom = dev.i2c(0).read(0x50, 0, 16)   # 1 to 256 bytes
+        dev.i2c(0).write(0x50, 0x10, [1, 2, 3])
+        camera = dev.zv(0)
+        camera.init(i2c_channel=0)              # decoder at 0x24, layer 1
+        camera.start(x=100, y=50)               # the camera's size
+        print(camera.info())
         edid = dev.edid(0)
         device_id = dev.pci.read(0x02, width=2)
 
 The library keeps one connection per process: open one device at a time.
-Calls may come from several threads; they take turns.
+Calls may come from several threads; they take turns.  A child made with
+os.fork() can go on using the device.
 
 Errors: tekvaro.Error is the base of the module's errors.  A failed driver
-request raises DeviceError (an OSError with errno), a failed I2C transaction
-I2cError (code and text), a missing monitor NoMonitor (a DeviceError), an
-EDID the driver finds not valid InvalidEdid (with the bytes as data).  Bad
-arguments raise ValueError, IndexError (CRTC index), OverflowError (a value
-wider than the access) or TypeError before anything reaches the device.
+request raises DeviceError (an OSError with errno and strerror, and action:
+what was done), a failed I2C transaction I2cError (code: the library's
+result code, text: what happened), a disabled I2C core I2cDisabled (an
+I2cError), a missing monitor NoMonitor (a DeviceError), an EDID the driver
+finds not valid InvalidEdid (with the bytes as data).  Bad arguments raise
+ValueError, IndexError (CRTC index), OverflowError (a value wider than the
+access) or TypeError before anything reaches the device.
 
 Without a board, run Python on the simulated controller:
 
@@ -35,17 +43,32 @@ Without a board, run Python on the simulated controller:
 (or LD_PRELOAD=<libdir>/tekvaro/libtkvsim.so python3 script.py).
 """
 
+from . import _tekvaro
 from ._tekvaro import (
     Crtc,
     Device,
     DeviceError,
     Error,
     I2cChannel,
+    I2cDisabled,
     I2cError,
     InvalidEdid,
     Memory,
     NoMonitor,
     PciConfig,
+    ZoomVideoInfo,
+    ZoomVideoPort,
+    ZoomVideoWindow,
     __version__,
-    open,
 )
+
+
+def open(device=0):
+    """Opens device `device` (0 to 0xff; 0 is the first) and returns its Device.
+
+    Use it in a with block to close it at the end.  The library keeps one
+    connection per process: opening a second device while one is open raises
+    Error.  Device n keeps n further descriptors of the driver's node open for
+    the life of the process; a failed open leaves none behind.
+    """
+    return _tekvaro._open(device)

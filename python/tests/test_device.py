@@ -56,12 +56,61 @@ def test_crtc_goes_through_the_index_data_pair(dev):
     assert dev.reg.read(0x103D4, 1) == 0xFE
 
 
-def test_i2c(dev):
+@pytest.mark.parametrize("data", [b"\x01\x02\x03", bytearray(b"\x01\x02\x03"), [1, 2, 3], (1, 2, 3)])
+def test_i2c(dev, data):
     assert dev.i2c(0).detect() == [0x24, 0x50] and dev.i2c(1).detect() == [0x24]
     eeprom = dev.i2c(0)
-    eeprom.write(0x50, 0x10, b"\x01\x02\x03")
+    eeprom.write(0x50, 0x10, data)
     assert eeprom.read(0x50, 0x0E, 5) == b"\x0e\x0f\x01\x02\x03"
     assert eeprom.read(0x50, 0x10) == b"\x01" and eeprom.channel == 0
+    eeprom.write(0x50, 0, bytes(range(256)))
+    assert eeprom.read(0x50, 0, 256) == bytes(range(256))
+
+
+def test_a_disabled_i2c_core_runs_no_transaction(dev, capfd):
+    eeprom = dev.i2c(0)
+    eeprom.write(0x50, 0x20, b"\x11")
+    dev.reg.write(0x02, 0x00, 1)  # channel 0's control register: enable bit clear
+    for call in (lambda: eeprom.read(0x50, 0x20), lambda: eeprom.write(0x50, 0x20, b"\x22"),
+                 eeprom.detect, lambda: dev.zv(0).init()):
+        with pytest.raises(tekvaro.I2cDisabled, match=r"^I2C channel 0 is disabled \(control 0x00\)$"):
+            call()
+    assert dev.i2c(1).detect() == [0x24]
+    dev.reg.write(0x02, 0x80, 1)
+    assert eeprom.read(0x50, 0x20) == b"\x11"
+    assert capfd.readouterr() == ("", "")
+
+
+def test_zoom_video(dev):
+    camera = dev.zv(0)
+    assert camera.info() == (False, None, 0, 0, None) and camera.port == 0
+    with pytest.raises(tekvaro.Error, match="zoom video port 0 is not set up: call init"):
+        camera.start()
+    with pytest.raises(tekvaro.I2cError, match="address 0x25: no device answers"):
+        camera.init(decoder=0x25)
+    camera.init()
+    camera.start(x=16, y=8, cut_left=3, zoom_x=2, zoom_y=8, crtc=1)
+    assert camera.info() == (True, 1, 720, 576, (16, 8, 720, 576, 2, 2, 8, 1))
+    camera.stop()
+    assert camera.info().capturing is False and camera.info().window.width == 720
+    camera.restart()
+    assert camera.info().capturing is True
+    other = dev.zv(1)
+    other.init(i2c_channel=1, layer=3)
+    other.start(width=320, height=240)
+    assert other.info() == (True, 3, 720, 576, (0, 0, 320, 240, 0, 1, 1, 0))
+    assert camera.info().layer == 1  # each port its own layer
+
+
+def test_reprs_and_no_new_attributes(dev):
+    assert [repr(part) for part in (dev.crtc, dev.pci, dev.zv(1))] == [
+        "<tekvaro.Crtc CRT controller 0>", "<tekvaro.PciConfig PCI configuration space>", "<tekvaro.ZoomVideoPort 1>"]
+    dev.crtc[0x12] = 0x34
+    values = list(dev.crtc)
+    assert len(values) == 0xFF and values[0x12] == 0x34
+    for part in (dev, dev.reg, dev.crtc, dev.i2c(0), dev.pci, dev.zv(0)):
+        with pytest.raises(AttributeError):
+            part.typo = 1
 
 
 def test_edid(dev):
@@ -75,6 +124,7 @@ def test_pci_and_version(dev):
     word = dev.pci.read(0)
     assert dev.pci.read(0, 2) | dev.pci.read(2, 2) << 16 == word
     assert [dev.pci.read(i, 1) for i in range(4)] == list(word.to_bytes(4, "little"))
+    assert dev.pci.read(1, 2) == word >> 8 & 0xFFFF
     assert dev.pci.read(8) >> 8 == 0x030000  # a VGA-class device
     dev.pci.write(4, 0x7)
     assert dev.pci.read(4) & 0x7 == 0x7

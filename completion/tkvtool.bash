@@ -22,6 +22,7 @@ _tkvtool_options() {
     "i2c get") echo "-c" ;;
     "i2c set") echo "-r" ;;
     edid) echo "-o" ;;
+    capture) echo "-o --format" ;;
     "zv init") echo "-i -a --layer" ;;
     "zv start") echo "-x -y -w -h -l -t" ;;
     esac
@@ -32,6 +33,7 @@ _tkvtool_options() {
 _tkvtool_valued() {
     case $1 in
     "zv init") echo "-d -i -a --layer" ;;
+    capture) echo "-d -o --format" ;;
     "zv start") echo "-d -x -y -w -h -l -t" ;;
     *) echo "-d -w -c -m -o" ;;
     esac
@@ -41,7 +43,7 @@ _tkvtool_valued() {
 _tkvtool_operand() {
     case $1:$2 in
     read:0 | write:0 | dump:0 | load:0) echo "reg vram crtc pci" ;;
-    "i2c "*:0 | "zv "*:0) echo "0 1" ;;
+    "i2c "*:0 | "zv "*:0 | capture:0) echo "0 1" ;;
     edid:0) echo "0 1 2 3" ;;
     esac
 }
@@ -99,6 +101,7 @@ _tkvtool() {
         "zv init":-i | *:-t) _tkvtool_reply "0 1" "$cur"; return ;;
         *:-a) _tkvtool_reply "24 25" "$cur"; return ;;
         *:--layer) _tkvtool_reply "1 3" "$cur"; return ;;
+        *:--format) _tkvtool_reply "uyvy yuyv rgb565" "$cur"; return ;;
         *:-w) _tkvtool_reply "$(_tkvtool_widths "$command" "$space")" "$cur"; return ;;
         *:-o)
             _tkvtool_files
@@ -114,7 +117,7 @@ _tkvtool() {
         elif [[ $command == zv* ]]; then
             _tkvtool_reply "init start stop restart info" "$cur"
         else
-            _tkvtool_reply "-d read write dump load i2c edid pci zv version --help --version" "$cur"
+            _tkvtool_reply "-d read write dump load i2c edid pci zv capture version --help --version" "$cur"
         fi
         return
     fi

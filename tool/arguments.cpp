@@ -66,6 +66,7 @@ constexpr OptionWord kOptions[] = {
     {'l', nullptr, kOptCutLeft, true},
     {'t', nullptr, kOptCrtc, true},
     {0, "hex", kOptHex, false},
+    {0, "format", kOptFormat, true},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -108,6 +109,20 @@ struct Parser {
             return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
         value = static_cast<uint32_t>(v);
         return true;
+    }
+
+    bool pixelFormat(const char *word) {
+        static constexpr struct {
+            const char *name;
+            PixelFormat format;
+        } kFormats[] = {
+            {"uyvy", PixelFormat::Uyvy}, {"yuyv", PixelFormat::Yuyv}, {"rgb565", PixelFormat::Rgb565}};
+        for (const auto &f : kFormats) {
+            if (strcmp(word, f.name) != 0) continue;
+            in.pixelFormat = f.format;
+            return true;
+        }
+        return fail(usageError(topic, "invalid format '%s' (uyvy, yuyv or rgb565)", word));
     }
 
     bool deviceId(const char *word) {
@@ -213,6 +228,7 @@ struct Parser {
             return decimal(value, kLargestWindowNumber, "height", " (0 to 65535)", zv.height);
         case kOptCutLeft: return decimal(value, kLargestWindowNumber, "cut", " (0 to 65535)", zv.cutLeft);
         case kOptCrtc: return decimal(value, 1, "CRTC", " (0 or 1)", zv.crtc);
+        case kOptFormat: return pixelFormat(value);
         default: return false;
         }
     }

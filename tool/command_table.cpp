@@ -54,6 +54,8 @@ const Command kCommands[] = {
      {O::ZvPort}, 0, false, runZvRestart},
     {"zv", "info", "PORT", "A zoom video port's state, window and camera",
      {O::ZvPort}, 0, false, runZvInfo},
+    {nullptr, "capture", "PORT [-o FILE] [--format uyvy|yuyv|rgb565]", "A zoom video port's frame as a PNG image",
+     {O::ZvPort}, kOptOutput | kOptFormat, false, runCapture},
     {nullptr, "version", "", "The driver's version",
      {}, 0, false, runVersion},
 };
@@ -72,6 +74,7 @@ constexpr OptionHelp kOptionHelp[] = {
     {kOptOutput, "  -o FILE    write the raw bytes to FILE (- for standard output)"},
     {kOptQuiet, "  -q         no progress bar"},
     {kOptVerify, "  --verify   read the bytes back and compare"},
+    {kOptFormat, "  --format F the capture buffer's pixels: uyvy (the decoder's, default), yuyv, rgb565"},
     {kOptHex, "  --hex      FILE is a hex dump's text (tkvtool dump, hexdump -C, xxd): its rows' bytes"},
     {kOptDecoderChannel, "  -i CH      the decoder's I2C channel (default: the port's number)"},
     {kOptDecoderAddress, "  -a ADDR    the decoder's I2C address: 24 (default) or 25"},

@@ -23,6 +23,7 @@ int runZvStart(const Invocation &invocation);
 int runZvStop(const Invocation &invocation);
 int runZvRestart(const Invocation &invocation);
 int runZvInfo(const Invocation &invocation);
+int runCapture(const Invocation &invocation);
 int runVersion(const Invocation &invocation);
 
 #endif

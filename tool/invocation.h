@@ -30,7 +30,11 @@ enum Option : uint32_t {
     kOptCutLeft = 1 << 16,       // -l PIXELS
     kOptCrtc = 1 << 17,          // -t CRTC
     kOptHex = 1 << 18,           // --hex: load reads a hex dump's text
+    kOptFormat = 1 << 19,        // --format uyvy|yuyv|rgb565: capture's pixels
 };
+
+// How a capture buffer holds its pixels, two bytes each.
+enum class PixelFormat : uint8_t { Uyvy, Yuyv, Rgb565 };
 
 struct Invocation;
 
@@ -80,7 +84,8 @@ struct Invocation {
     // load's input, measured before the device is opened.
     int inputFd = -1;
     uint64_t inputLength = 0;
-    uint8_t *inputBytes = nullptr;  // a pipe's bytes, read whole; null for a regular file
+    uint8_t *inputBytes = nullptr;                // a pipe's bytes, read whole; null for a regular file
+    PixelFormat pixelFormat = PixelFormat::Uyvy;  // the decoder's YUV 4:2:2
     // zv init and zv start.
     struct ZoomVideo {
         int decoderChannel = -1;  // -1: the port's own number

@@ -4,6 +4,10 @@
 
 #include "tkvtool_run.h"
 
+#ifdef TKV_PNG
+#include <spng.h>
+#endif
+
 namespace {
 
 const std::string kDetectGrid =
@@ -157,3 +161,31 @@ TEST(TkvtoolInfo, VersionIsTheDriversInDottedForm) {
     EXPECT_EQ(tool.run({"-d", "2", "version"}, {"TKVSIM_CORE_VERSION=2.3.4.5"}).out, "2.3.4.5\n");
     EXPECT_EQ(tool.run({"version", "-d", "2"}, {"TKVSIM_CORE_VERSION=2.3.4.5"}).out, "2.3.4.5\n");
 }
+
+#ifdef TKV_PNG
+// A frame grab of the simulated camera decodes to its colour bars.
+TEST(TkvtoolCapture, AFrameGrabIsAPngOfTheCamerasColourBars) {
+    Tool tool;
+    ProcessRun early = tool.run({"capture", "1", "-o", "-"});
+    EXPECT_EQ(early.err, "tkvtool: capture 1: no frame size: the port does not capture and has no window\n");
+    EXPECT_EQ(early.exitCode, 1);
+    tool.out({"zv", "init", "0"});
+    tool.out({"zv", "start", "0"});
+    const std::string png = tool.out({"capture", "0", "-o", "-"});
+    spng_ctx *decoder = spng_ctx_new(0);
+    ASSERT_EQ(spng_set_png_buffer(decoder, png.data(), png.size()), 0);
+    spng_ihdr header{};
+    ASSERT_EQ(spng_get_ihdr(decoder, &header), 0);
+    EXPECT_EQ(header.width, 720u);
+    EXPECT_EQ(header.height, 576u);
+    std::vector<uint8_t> rgb(720 * 576 * 3);
+    ASSERT_EQ(spng_decode_image(decoder, rgb.data(), rgb.size(), SPNG_FMT_RGB8, 0), 0);
+    spng_ctx_free(decoder);
+    const uint8_t bars[8][3] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
+                                {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0}};
+    for (int bar = 0; bar < 8; ++bar) {
+        const uint8_t *pixel = &rgb[(100 * 720 + bar * 90 + 45) * 3];
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], bars[bar][c], 2) << "bar " << bar;
+    }
+}
+#endif

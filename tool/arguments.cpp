@@ -67,6 +67,7 @@ constexpr OptionWord kOptions[] = {
     {'t', nullptr, kOptCrtc, true},
     {0, "hex", kOptHex, false},
     {0, "format", kOptFormat, true},
+    {0, "json", kOptJson, false},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -239,6 +240,7 @@ struct Parser {
         if (option == kOptQuiet) in.quiet = true;
         if (option == kOptVerify) in.verify = true;
         if (option == kOptHex) in.hex = true;
+        if (option == kOptJson) in.json = true;
     }
 
     // One word that begins with '-': a long option, or letters, the last of

@@ -9,7 +9,7 @@ namespace {
 
 using O = Operand;
 
-constexpr uint32_t kMemoryRead = kOptWidth | kOptCount;
+constexpr uint32_t kMemoryRead = kOptWidth | kOptCount | kOptJson;
 constexpr uint32_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
 constexpr uint32_t kDecoder = kOptDecoderChannel | kOptDecoderAddress | kOptLayer;
 constexpr uint32_t kWindow =
@@ -18,7 +18,7 @@ constexpr uint32_t kWindow =
 // One command a line reads better than one field a line.
 // clang-format off
 const Command kCommands[] = {
-    {nullptr, "read", "SPACE ADDR [-w 1|2|4|8] [-c COUNT]", "Print values, one per line",
+    {nullptr, "read", "SPACE ADDR [-w 1|2|4|8] [-c COUNT] [--json]", "Print values, one per line",
      {O::Space, O::Address}, kMemoryRead, false, runRead},
     {nullptr, "write", "SPACE ADDR VALUE [-w 1|2|4|8] [-m MASK] [-r]", "Write a value",
      {O::Space, O::Address, O::Value}, kMemoryWrite, false, runWrite},
@@ -26,21 +26,21 @@ const Command kCommands[] = {
      {O::Space, O::Address, O::Length}, kOptWidth | kOptAllRows | kOptOutput | kOptQuiet, false, runDump},
     {nullptr, "load", "SPACE START FILE [-w W] [--hex] [--verify] [-q]", "Write a file's bytes (- for standard input)",
      {O::Space, O::Address, O::File}, kOptWidth | kOptHex | kOptVerify | kOptQuiet, false, runLoad},
-    {"i2c", "list", "", "The I2C channels: enabled or not, and their prescale",
-     {}, 0, false, runI2cList},
-    {"i2c", "detect", "CH", "Scan an I2C channel for devices",
-     {O::Channel}, 0, false, runI2cDetect},
-    {"i2c", "dump", "CH ADDR", "The 256 registers of an I2C device",
-     {O::Channel, O::I2cAddress}, 0, false, runI2cDump},
-    {"i2c", "get", "CH ADDR REG [-c COUNT]", "Print registers of an I2C device",
-     {O::Channel, O::I2cAddress, O::Register}, kOptCount, false, runI2cGet},
+    {"i2c", "list", "[--json]", "The I2C channels: enabled or not, and their prescale",
+     {}, kOptJson, false, runI2cList},
+    {"i2c", "detect", "CH [--json]", "Scan an I2C channel for devices",
+     {O::Channel}, kOptJson, false, runI2cDetect},
+    {"i2c", "dump", "CH ADDR [--json]", "The 256 registers of an I2C device",
+     {O::Channel, O::I2cAddress}, kOptJson, false, runI2cDump},
+    {"i2c", "get", "CH ADDR REG [-c COUNT] [--json]", "Print registers of an I2C device",
+     {O::Channel, O::I2cAddress, O::Register}, kOptCount | kOptJson, false, runI2cGet},
     {"i2c", "set", "CH ADDR REG VALUE... [-r]", "Write registers of an I2C device",
      {O::Channel, O::I2cAddress, O::Register, O::Bytes}, kOptReadBack, false, runI2cSet},
-    {nullptr, "edid", "PORT [-o FILE]", "A monitor's EDID: raw bytes, hex rows on a terminal",
-     {O::DdcPort}, kOptOutput, false, runEdid},
-    {"pci", "dump", "", "The 256-byte configuration header",
-     {}, 0, true, runPciDump},
-    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT]", "Print configuration registers",
+    {nullptr, "edid", "PORT [-o FILE] [--json]", "A monitor's EDID: raw bytes, hex rows on a terminal",
+     {O::DdcPort}, kOptOutput | kOptJson, false, runEdid},
+    {"pci", "dump", "[--json]", "The 256-byte configuration header",
+     {}, kOptJson, true, runPciDump},
+    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT] [--json]", "Print configuration registers",
      {O::Address}, kMemoryRead, true, runRead},
     {"pci", "write", "OFFSET VALUE [-m MASK] [-r]", "Write a 32-bit configuration register",
      {O::Address, O::Value}, kMemoryWrite, true, runWrite},
@@ -52,12 +52,12 @@ const Command kCommands[] = {
      {O::ZvPort}, 0, false, runZvStop},
     {"zv", "restart", "PORT", "Capture again into the window that start set",
      {O::ZvPort}, 0, false, runZvRestart},
-    {"zv", "info", "PORT", "A zoom video port's state, window and camera",
-     {O::ZvPort}, 0, false, runZvInfo},
+    {"zv", "info", "PORT [--json]", "A zoom video port's state, window and camera",
+     {O::ZvPort}, kOptJson, false, runZvInfo},
     {nullptr, "capture", "PORT [-o FILE] [--format uyvy|yuyv|rgb565]", "A zoom video port's frame as a PNG image",
      {O::ZvPort}, kOptOutput | kOptFormat, false, runCapture},
-    {nullptr, "version", "", "The driver's version",
-     {}, 0, false, runVersion},
+    {nullptr, "version", "[--json]", "The driver's version",
+     {}, kOptJson, false, runVersion},
 };
 // clang-format on
 
@@ -74,6 +74,7 @@ constexpr OptionHelp kOptionHelp[] = {
     {kOptOutput, "  -o FILE    write the raw bytes to FILE (- for standard output)"},
     {kOptQuiet, "  -q         no progress bar"},
     {kOptVerify, "  --verify   read the bytes back and compare"},
+    {kOptJson, "  --json     the result as one JSON document"},
     {kOptFormat, "  --format F the capture buffer's pixels: uyvy (the decoder's, default), yuyv, rgb565"},
     {kOptHex, "  --hex      FILE is a hex dump's text (tkvtool dump, hexdump -C, xxd): its rows' bytes"},
     {kOptDecoderChannel, "  -i CH      the decoder's I2C channel (default: the port's number)"},

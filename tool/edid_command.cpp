@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "hex_text.h"
+#include "json_output.h"
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
@@ -24,6 +25,12 @@ void printRows(const uint8_t *data, uint32_t length) {
         out[-1] = '\n';
         outputWrite(line, static_cast<size_t>(out - line));
     }
+}
+
+std::string hexString(const uint8_t *data, uint32_t length) {
+    std::string text(2 * length, '0');
+    for (uint32_t i = 0; i < length; ++i) putByte(&text[2 * i], data[i]);
+    return text;
 }
 
 // The first block whose bytes do not sum to 0, or -1.
@@ -58,12 +65,18 @@ int runEdid(const Invocation &in) {
         complain("edid %u: the driver reports 0x%x bytes, more than an EDID has", in.port, length);
         return kExitFailed;
     }
-    if (in.output || !outputIsTerminal())
+    const int block = valid ? -1 : badBlock(data, length);
+    if (in.json)
+        printJson({{"port", in.port},
+                   {"length", length},
+                   {"bytes", hexString(data, length)},
+                   {"valid", valid != 0},
+                   {"bad_block", block >= 0 ? Json(block) : Json()}});
+    else if (in.output || !outputIsTerminal())
         outputWrite(data, length);
     else
         printRows(data, length);
     if (valid) return kExitOk;
-    const int block = badBlock(data, length);
     if (block >= 0)
         complain("edid %u: block %d has a bad checksum", in.port, block);
     else

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "hex_text.h"
 #include "i2c_channel.h"
+#include "json_output.h"
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
@@ -31,16 +32,22 @@ char i2cText(uint8_t c) {
 }  // namespace
 
 // As i2cdetect -l lists adapters: a line per channel, tab-separated.
-int runI2cList(const Invocation &) {
+int runI2cList(const Invocation &in) {
+    Json channels = Json::array();
     for (unsigned channel = 0; channel < kChannels; ++channel) {
         ChannelState state{};
         if (int error = readChannelState(channel, state)) {
             complain("i2c list: channel %u: %s", channel, strerror(error));
             return kExitFailed;
         }
-        outputPrint("i2c-%u\t%s\tprescale 0x%04x\tI2C master %u\n", channel,
-                    state.enabled() ? "enabled" : "disabled", state.prescale, channel);
+        if (in.json)
+            channels.push_back(
+                {{"channel", channel}, {"enabled", state.enabled()}, {"prescale", state.prescale}});
+        else
+            outputPrint("i2c-%u\t%s\tprescale 0x%04x\tI2C master %u\n", channel,
+                        state.enabled() ? "enabled" : "disabled", state.prescale, channel);
     }
+    if (in.json) printJson(channels);
     return kExitOk;
 }
 
@@ -57,6 +64,13 @@ int runI2cDetect(const Invocation &in) {
             return kExitFailed;
         }
         present[address] = result == 0;
+    }
+    if (in.json) {
+        Json found = Json::array();
+        for (int address = kFirstProbe; address <= kLastProbe; ++address)
+            if (present[address]) found.push_back(address);
+        printJson({{"channel", in.channel}, {"addresses", found}});
+        return kExitOk;
     }
     outputPrint("%s\n", kColumns);
     for (int row = 0; row < 0x80; row += kRow) {
@@ -83,7 +97,8 @@ int runI2cDetect(const Invocation &in) {
 // Sixteen registers a transaction; after a failure the rest show XX untried.
 int runI2cDump(const Invocation &in) {
     if (int status = checkChannelEnabled(in.channel, "i2c dump")) return status;
-    outputPrint("%s    0123456789abcdef\n", kColumns);
+    if (!in.json) outputPrint("%s    0123456789abcdef\n", kColumns);
+    Json registers = Json::array();  // null where a register could not be read
     int firstFailure = 0, failedAt = 0;
     for (int row = 0; row < kRegisters; row += kRow) {
         uint8_t bytes[kRow] = {};
@@ -91,6 +106,10 @@ int runI2cDump(const Invocation &in) {
         if (result != 0 && !firstFailure) {
             firstFailure = result;
             failedAt = row;
+        }
+        if (in.json) {
+            for (uint8_t byte : bytes) registers.push_back(result ? Json() : Json(byte));
+            continue;
         }
         char line[4 + 3 * kRow + 3 + kRow + 1];
         char *out = putByte(line, static_cast<uint8_t>(row));
@@ -105,6 +124,7 @@ int runI2cDump(const Invocation &in) {
         *out++ = '\n';
         outputWrite(line, static_cast<size_t>(out - line));
     }
+    if (in.json) printJson({{"channel", in.channel}, {"address", in.device}, {"registers", registers}});
     if (!firstFailure) return kExitOk;
     return i2cFailed("dump", in, static_cast<unsigned>(failedAt), firstFailure);
 }
@@ -115,6 +135,13 @@ int runI2cGet(const Invocation &in) {
     const int count = static_cast<int>(in.count);
     if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
         return i2cFailed("get", in, in.reg, result);
+    if (in.json) {
+        printJson({{"channel", in.channel},
+                   {"address", in.device},
+                   {"register", in.reg},
+                   {"values", std::vector<uint8_t>(bytes, bytes + count)}});
+        return kExitOk;
+    }
     for (int i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
     return kExitOk;
 }

@@ -31,6 +31,7 @@ enum Option : uint32_t {
     kOptCrtc = 1 << 17,          // -t CRTC
     kOptHex = 1 << 18,           // --hex: load reads a hex dump's text
     kOptFormat = 1 << 19,        // --format uyvy|yuyv|rgb565: capture's pixels
+    kOptJson = 1 << 20,          // --json: the result as a JSON document
 };
 
 // How a capture buffer holds its pixels, two bytes each.
@@ -79,7 +80,8 @@ struct Invocation {
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;
     uint64_t mask = 0;
-    bool masked = false, readBack = false, verify = false, allRows = false, quiet = false, hex = false;
+    bool masked = false, readBack = false, verify = false, allRows = false, quiet = false, hex = false,
+         json = false;
     const char *output = nullptr;  // -o; "-" is standard output
     // load's input, measured before the device is opened.
     int inputFd = -1;

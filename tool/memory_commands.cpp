@@ -1,5 +1,6 @@
 // read and write (and pci read / pci write): single items, printed bare.
 #include "commands.h"
+#include "json_output.h"
 #include "output.h"
 #include "report.h"
 
@@ -17,13 +18,22 @@ int runRead(const Invocation &in) {
     const Space &space = *in.space;
     const unsigned width = widthOf(in);
     uint32_t address = in.address;
+    Json values = Json::array();
+    int status = kExitOk;
     for (uint32_t i = 0; i < in.count && !outputFailed(); ++i, address += width) {
         uint64_t value = 0;
-        if (int error = space.read(address, width, value))
-            return requestFailed("read", space.name, address, width, error);
-        printValue(value, width);
+        if (int error = space.read(address, width, value)) {
+            status = requestFailed("read", space.name, address, width, error);
+            break;
+        }
+        if (in.json)
+            values.push_back({{"address", address}, {"value", value}});
+        else
+            printValue(value, width);
     }
-    return kExitOk;
+    // A value whose request failed is never printed: the document holds those before it.
+    if (in.json) printJson({{"space", space.name}, {"width", width}, {"values", values}});
+    return status;
 }
 
 int runWrite(const Invocation &in) {

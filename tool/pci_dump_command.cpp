@@ -1,6 +1,7 @@
 // pci dump: the configuration header in the layout of lspci -xxx.
 #include "commands.h"
 #include "hex_text.h"
+#include "json_output.h"
 #include "output.h"
 #include "report.h"
 
@@ -10,10 +11,11 @@ constexpr uint32_t kHeader = 256, kRow = 16;
 
 }  // namespace
 
-int runPciDump(const Invocation &) {
+int runPciDump(const Invocation &in) {
     const Space &space = pciSpace();
     int firstError = 0;
     uint32_t failedAt = 0;
+    Json header = Json::array();  // null where a byte could not be read
     for (uint32_t row = 0; row < kHeader; row += kRow) {
         char line[3 + 3 * kRow + 1];
         char *out = putByte(line, static_cast<uint8_t>(row));
@@ -26,13 +28,15 @@ int runPciDump(const Invocation &) {
                 failedAt = offset;
             }
             for (int i = 0; i < 4; ++i, dword >>= 8) {
+                header.push_back(error ? Json() : Json(static_cast<uint8_t>(dword)));
                 *out++ = ' ';
                 out = error ? putText(out, "XX") : putByte(out, static_cast<uint8_t>(dword));
             }
         }
         *out++ = '\n';
-        outputWrite(line, static_cast<size_t>(out - line));
+        if (!in.json) outputWrite(line, static_cast<size_t>(out - line));
     }
+    if (in.json) printJson({{"header", header}});
     if (firstError) return requestFailed("dump", space.name, failedAt, 4, firstError);
     return kExitOk;
 }

@@ -10,6 +10,7 @@
 #include "../common/zoom_video_port.h"
 #include "commands.h"
 #include "i2c_channel.h"
+#include "json_output.h"
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
@@ -123,6 +124,24 @@ int runZvInfo(const Invocation &in) {
     tkvZoomVideoGetParm(in.port, &x, &y, &w, &h, &cutLeft, &zoomW, &zoomH, &crtc, &cameraW, &cameraH);
     if (errno != 0) return zvFailed("info", in.port, errno);
     const int layer = layerOf(control);
+    if (in.json) {
+        Json window;  // null while the port feeds no layer
+        if (layer)
+            window = {{"x", x},
+                      {"y", y},
+                      {"width", w},
+                      {"height", h},
+                      {"cut_left", cutLeft},
+                      {"zoom_width", 1 << zoomW},
+                      {"zoom_height", 1 << zoomH},
+                      {"crtc", crtc}};
+        printJson({{"port", in.port},
+                   {"state", control & zoom_video::kCaptureEnable ? "capturing" : "stopped"},
+                   {"layer", layer ? Json(layer) : Json()},
+                   {"window", window},
+                   {"camera", {{"width", cameraW}, {"height", cameraH}}}});
+        return kExitOk;
+    }
     outputPrint("state %s\n", control & zoom_video::kCaptureEnable ? "capturing" : "stopped");
     if (layer == 0) {
         outputPrint("layer none\n");

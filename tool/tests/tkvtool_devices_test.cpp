@@ -189,3 +189,37 @@ TEST(TkvtoolCapture, AFrameGrabIsAPngOfTheCamerasColourBars) {
     }
 }
 #endif
+
+// --json: one document that Python's json module reads, with the values the
+// text output shows.
+TEST(TkvtoolJson, EveryCommandThatPrintsValuesGivesOneJsonDocument) {
+    SKIP_WITHOUT(python, "python3");
+    Tool tool;
+    tool.out({"write", "reg", "100", "1122"});
+    struct JsonCase {
+        std::vector<std::string> args;
+        const char *check;  // a Python expression on the document d
+    };
+    const JsonCase cases[] = {
+        {{"read", "reg", "100", "-c", "2"},
+         "d['values'] == [{'address': 256, 'value': 4386}, {'address': 260, 'value': 0}]"},
+        {{"pci", "read", "0", "-w", "2"}, "d['space'] == 'pci' and d['values'][0]['value'] == 0x6b7a"},
+        {{"i2c", "list"}, "d[0] == {'channel': 0, 'enabled': True, 'prescale': 0x31}"},
+        {{"i2c", "detect", "0"}, "d['addresses'] == [0x24, 0x50]"},
+        {{"i2c", "dump", "0", "50"}, "d['registers'] == list(range(256))"},
+        {{"i2c", "get", "0", "50", "10", "-c", "2"}, "d['values'] == [16, 17]"},
+        {{"pci", "dump"}, "d['header'][:4] == [0x7a, 0x6b, 0x10, 0x5a] and len(d['header']) == 256"},
+        {{"edid", "1"}, "d['length'] == 128 and d['bytes'].startswith('00ffffffffffff00') and d['valid']"},
+        {{"zv", "info", "0"}, "d['state'] == 'stopped' and d['layer'] is None and d['window'] is None"},
+        {{"version"}, "d == {'driver': '1.0.0.0', 'tool': '1.0.0'}"},
+    };
+    for (const JsonCase &c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back("--json");
+        const std::string document = tool.out(args);
+        ProcessRun parsed = runPeer(
+            python, {"-c", std::string("import json, sys; d = json.load(sys.stdin); assert ") + c.check},
+            document);
+        EXPECT_EQ(parsed.exitCode, 0) << c.args[0] << " " << c.args[1] << ": " << document << parsed.err;
+    }
+}

@@ -44,6 +44,7 @@ constexpr Comparison kComparisons[] = {
     {"tkvtool-sim dump / hexdump -C (random)", "dumprandom/tkvtool", "dumprandom/hexdump", 1.0},
     {"tkvtool-sim dump / xxd (random)", "dumprandom/tkvtool", "dumprandom/xxd", 1.0},
     {"tkvtool-sim version / open-close prog.", "oneshot/tkvtool", "oneshot/open_close", 1.5},
+    {"tkvtool-sim capture / raw dump (frame)", "frame/capture", "frame/rawdump", 2.0},
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 // tkvtool beside the peer tools over the same 16 MiB: the raw dump against
 // xxd, the hex+ASCII dump against hexdump -C and xxd (on a fresh device's
-// zeros, and on pseudo-random bytes loaded into the device), and a one-shot
-// command against a trivial program.
+// zeros, and on pseudo-random bytes loaded into the device), a one-shot
+// command against a trivial program, and a 720x576 frame grab against a raw
+// dump of the same bytes.
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -20,7 +21,8 @@ const char *workFolder() {
     static const bool made = [] {
         if (!mkdtemp(path)) return false;
         atexit([] {
-            for (const char *name : {"/raw", "/state"}) unlink((std::string(path) + name).c_str());
+            for (const char *name : {"/raw", "/state", "/camera", "/frame.png"})
+                unlink((std::string(path) + name).c_str());
             rmdir(path);
         });
         return true;
@@ -65,6 +67,33 @@ void peerDump(benchmark::State &state, const char *program, const char *option, 
     runEachIteration(state, argv);
 }
 
+// A device whose port 0 has captured the simulated camera's picture.
+bool startCamera(std::string &statePath) {
+    if (!statePath.empty()) return true;
+    const char *folder = workFolder();
+    if (!folder) return false;
+    const std::string path = std::string(folder) + "/camera";
+    setenv("TKVSIM_STATE", path.c_str(), 1);
+    const char *const init[] = {TKVTOOL_SIM_PATH, "zv", "init", "0", nullptr};
+    const char *const start[] = {TKVTOOL_SIM_PATH, "zv", "start", "0", nullptr};
+    const bool started = runQuietly(init) && runQuietly(start);
+    unsetenv("TKVSIM_STATE");
+    if (started) statePath = path;
+    return started;
+}
+
+// The frame as a PNG, or its 720x576x2 bytes as a raw dump.
+void toolFrame(benchmark::State &state, bool png) {
+    static std::string cameraState;
+    if (!startCamera(cameraState)) return state.SkipWithError("cannot start the simulated camera");
+    const std::string out = std::string(workFolder()) + (png ? "/frame.png" : "/raw");
+    const char *const capture[] = {TKVTOOL_SIM_PATH, "capture", "0", "-o", out.c_str(), nullptr};
+    const char *const dump[] = {TKVTOOL_SIM_PATH, "dump", "vram", "0", "ca800", "-o", out.c_str(), nullptr};
+    setenv("TKVSIM_STATE", cameraState.c_str(), 1);
+    runEachIteration(state, png ? capture : dump);
+    unsetenv("TKVSIM_STATE");
+}
+
 void toolVersion(benchmark::State &state) {
     const char *const argv[] = {TKVTOOL_SIM_PATH, "version", nullptr};
     runEachIteration(state, argv);
@@ -83,6 +112,18 @@ BENCHMARK_CAPTURE(peerDump, zeros, HEXDUMP_PATH, "-C", false)->Name("dumphex/hex
 BENCHMARK_CAPTURE(toolHexDump, random, true)->Name("dumprandom/tkvtool")->Apply(asDump);
 BENCHMARK_CAPTURE(peerDump, random, HEXDUMP_PATH, "-C", true)->Name("dumprandom/hexdump")->Apply(asDump);
 BENCHMARK_CAPTURE(peerDump, random, XXD_PATH, nullptr, true)->Name("dumprandom/xxd")->Apply(asDump);
+BENCHMARK_CAPTURE(toolFrame, png, true)
+    ->Name("frame/capture")
+    ->Iterations(50)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(toolFrame, raw, false)
+    ->Name("frame/rawdump")
+    ->Iterations(50)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(toolVersion)
     ->Name("oneshot/tkvtool")
     ->Iterations(200)

@@ -59,12 +59,20 @@ int locateFrame(const Invocation &in, Frame &frame) {
 
 uint8_t clamp(int value) { return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value); }
 
-// ITU-R BT.601, the decoder's levels (Y 16 to 235), to 8-bit RGB.
-void yuvToRgb(int y, int u, int v, uint8_t *rgb) {
-    const int c = 298 * (y - 16) + 128, d = u - 128, e = v - 128;
-    rgb[0] = clamp((c + 409 * e) >> 8);
-    rgb[1] = clamp((c - 100 * d - 208 * e) >> 8);
-    rgb[2] = clamp((c + 516 * d) >> 8);
+// ITU-R BT.601, the decoder's levels (Y 16 to 235), to 8-bit RGB, in fixed
+// point: a pair of pixels shares its chroma terms.
+struct Chroma {
+    int red, green, blue;
+};
+Chroma chromaOf(int u, int v) {
+    const int d = u - 128, e = v - 128;
+    return {409 * e + 128, -100 * d - 208 * e + 128, 516 * d + 128};
+}
+void putRgb(int y, const Chroma &c, uint8_t *rgb) {
+    const int luma = 298 * (y - 16);
+    rgb[0] = clamp((luma + c.red) >> 8);
+    rgb[1] = clamp((luma + c.green) >> 8);
+    rgb[2] = clamp((luma + c.blue) >> 8);
 }
 
 // Two bytes a pixel in the capture format, to three.
@@ -81,44 +89,64 @@ void toRgb(const uint8_t *pixels, size_t count, PixelFormat format, uint8_t *rgb
     }
     // A pair of pixels shares its U and V: U Y0 V Y1, or Y0 U Y1 V.
     const bool uyvy = format == PixelFormat::Uyvy;
+    const int y0At = uyvy ? 1 : 0, uAt = uyvy ? 0 : 1, y1At = uyvy ? 3 : 2, vAt = uyvy ? 2 : 3;
     for (size_t i = 0; i + 1 < count; i += 2, pixels += 4, rgb += 6) {
-        const int y0 = pixels[uyvy ? 1 : 0], u = pixels[uyvy ? 0 : 1], y1 = pixels[uyvy ? 3 : 2],
-                  v = pixels[uyvy ? 2 : 3];
-        yuvToRgb(y0, u, v, rgb);
-        yuvToRgb(y1, u, v, rgb + 3);
+        const Chroma chroma = chromaOf(pixels[uAt], pixels[vAt]);
+        putRgb(pixels[y0At], chroma, rgb);
+        putRgb(pixels[y1At], chroma, rgb + 3);
     }
+    if (count % 2) putRgb(pixels[y0At], chromaOf(128, 128), rgb);  // half a pair: its grey
 }
 
 #ifdef TKV_PNG
-// The PNG of `rgb` into the output; the exit status.
-int writePng(unsigned port, const uint8_t *rgb, const Frame &frame) {
+// Reads, converts and encodes the frame a row at a time, into the output;
+// the exit status.
+int writePng(const Invocation &in, const Frame &frame) {
     spng_ctx *png = spng_ctx_new(SPNG_CTX_ENCODER);
-    if (!png) return captureFailed(port, strerror(ENOMEM));
+    const size_t rowBytes = size_t{frame.width} * 2, rgbBytes = size_t{frame.width} * 3;
+    auto *row = static_cast<uint8_t *>(malloc(rowBytes + rgbBytes));  // as captured, then as RGB
+    int error = png && row ? 0 : SPNG_EMEM;
     spng_ihdr header{};
     header.width = frame.width;
     header.height = frame.height;
     header.bit_depth = 8;
     header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
-    // A frame grab is looked at, not archived: the fastest compression that
-    // still shrinks a picture, without the filters' trials.
-    int error = spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
+    // A frame grab is looked at, not archived: fast compression, with the
+    // one filter that turns flat areas into runs.
+    if (!error) error = spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
     if (!error) error = spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, 1);
     if (!error) error = spng_set_option(png, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_SUB);
+    if (!error) error = spng_set_option(png, SPNG_IMG_COMPRESSION_STRATEGY, 3);  // Z_RLE
     if (!error) error = spng_set_ihdr(png, &header);
     if (!error)
-        error = spng_encode_image(png, rgb, size_t{frame.width} * frame.height * 3, SPNG_FMT_PNG,
-                                  SPNG_ENCODE_FINALIZE);
+        error =
+            spng_encode_image(png, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    const Space &vram = *findSpace("vram");
+    Failure failure;
+    int status = kExitOk;
+    for (uint32_t y = 0; !error && y < frame.height; ++y) {
+        const auto at = static_cast<uint32_t>(frame.offset + y * rowBytes);
+        if (readBytes(vram, at, static_cast<uint32_t>(rowBytes), 0, row, nullptr, failure) < rowBytes) {
+            status = requestFailed("capture: read", "vram", failure.address, failure.width, failure.error);
+            break;
+        }
+        toRgb(row, frame.width, in.pixelFormat, row + rowBytes);
+        error = spng_encode_row(png, row + rowBytes, rgbBytes);
+        if (error == SPNG_EOI && y + 1 == frame.height) error = 0;  // the last row ends the image
+    }
     size_t length = 0;
-    void *bytes = error ? nullptr : spng_get_png_buffer(png, &length, &error);
+    void *bytes = error || status ? nullptr : spng_get_png_buffer(png, &length, &error);
     spng_ctx_free(png);
-    if (!bytes) return captureFailed(port, spng_strerror(error));
+    free(row);
+    if (status) return status;
+    if (!bytes) return captureFailed(in.port, spng_strerror(error));
     outputWrite(bytes, length);
     free(bytes);
     return kExitOk;
 }
 #else
-int writePng(unsigned port, const uint8_t *, const Frame &) {
-    return captureFailed(port, "tkvtool was built without PNG support (libspng)");
+int writePng(const Invocation &in, const Frame &) {
+    return captureFailed(in.port, "tkvtool was built without PNG support (libspng)");
 }
 #endif
 
@@ -129,18 +157,5 @@ int runCapture(const Invocation &in) {
         return usageError("capture", "a PNG image is not written to a terminal (use -o FILE)");
     Frame frame{};
     if (int status = locateFrame(in, frame)) return status;
-    const size_t pixels = size_t{frame.width} * frame.height;
-    auto *bytes = static_cast<uint8_t *>(malloc(pixels * 5));  // the frame as captured, then as RGB
-    if (!bytes) return captureFailed(in.port, strerror(ENOMEM));
-    Failure failure;
-    const auto length = static_cast<uint32_t>(pixels * 2);
-    int status = kExitOk;
-    if (readBytes(*findSpace("vram"), frame.offset, length, 0, bytes, nullptr, failure) < length) {
-        status = requestFailed("capture: read", "vram", failure.address, failure.width, failure.error);
-    } else {
-        toRgb(bytes, pixels, in.pixelFormat, bytes + pixels * 2);
-        status = writePng(in.port, bytes + pixels * 2, frame);
-    }
-    free(bytes);
-    return status;
+    return writePng(in, frame);
 }

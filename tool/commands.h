@@ -23,5 +23,8 @@ int runZvStop(const Invocation &invocation);
 int runZvRestart(const Invocation &invocation);
 int runZvInfo(const Invocation &invocation);
 int runVersion(const Invocation &invocation);
+int runRegs(const Invocation &invocation);
+int runShow(const Invocation &invocation);
+int runRegmapCheck(const Invocation &invocation);
 
 #endif

@@ -5,6 +5,10 @@
 
 #include <stdint.h>
 
+#include <string>
+#include <vector>
+
+#include "regmap_names.h"
 #include "spaces.h"
 
 // The options a command may take.
@@ -29,6 +33,8 @@ enum Option : uint32_t {
     kOptWindowHeight = 1 << 15,  // -h H
     kOptCutLeft = 1 << 16,       // -l PIXELS
     kOptCrtc = 1 << 17,          // -t CRTC
+    kOptMap = 1 << 18,           // --map FILE: every command that takes names
+    kOptDecode = 1 << 19,        // -D, --decode
 };
 
 struct Invocation;
@@ -46,7 +52,10 @@ enum class Operand : uint8_t {
     Register,
     Bytes,
     DdcPort,
-    ZvPort
+    ZvPort,
+    Pattern,     // optional
+    BlockNames,  // any number
+    MapFiles     // one or more
 };
 
 struct Command {
@@ -58,6 +67,7 @@ struct Command {
     uint32_t options;
     bool pci;  // the space is PCI configuration space, not an operand
     int (*run)(const Invocation &);
+    bool offline = false;  // runs without the device
 };
 
 struct Invocation {
@@ -74,6 +84,12 @@ struct Invocation {
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;
     uint64_t mask = 0;
+    // A register given by name; fields given are in `mask` and `value`.
+    bool named = false;
+    regmap::Name name;
+    bool decode = false;
+    std::vector<std::string> mapFiles;  // --map
+    std::vector<const char *> words;    // regs' pattern, show's blocks, regmap check's files
     bool masked = false, readBack = false, verify = false, allRows = false, quiet = false;
     const char *output = nullptr;  // -o; "-" is standard output
     // load's input, measured before the device is opened.

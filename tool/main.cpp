@@ -53,12 +53,13 @@ int main(int argc, char **argv) {
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
     // load's input is measured before anything is touched.
     if (invocation.command->run == runLoad && (status = openLoadInput(invocation)) != kExitOk) return status;
-    if (!openDevice(invocation.deviceId)) return kExitFailed;
+    const bool device = !invocation.command->offline;
+    if (device && !openDevice(invocation.deviceId)) return kExitFailed;
     const char *output = invocation.output;
     if (output && strcmp(output, "-") != 0) outputToFile(output);
     status = invocation.command->run(invocation);
     const int outputStatus = outputFinish(status == kExitOk);
-    tkvClose();
+    if (device) tkvClose();
     free(invocation.inputBytes);
     return status != kExitOk ? status : outputStatus;
 }

@@ -1,5 +1,6 @@
 // read and write (and pci read / pci write): single items, printed bare.
 #include "commands.h"
+#include "names.h"
 #include "output.h"
 #include "report.h"
 
@@ -21,7 +22,14 @@ int runRead(const Invocation &in) {
         uint64_t value = 0;
         if (int error = space.read(address, width, value))
             return requestFailed("read", space.name, address, width, error);
+        if (in.named && in.name.field) {
+            const regmap::Field &field = *in.name.field;
+            outputPrint("0x%0*llx\n", static_cast<int>((field.bits() + 3) / 4),
+                        static_cast<unsigned long long>(field.extract(value)));
+            continue;
+        }
         printValue(value, width);
+        if (in.decode) printDecoded(*in.name.reg, value);
     }
     return kExitOk;
 }

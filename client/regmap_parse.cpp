@@ -9,6 +9,7 @@
 #include <toml++/toml.h>
 
 #include "regmap.h"
+#include "toml_prescan.h"
 
 namespace regmap {
 namespace {
@@ -250,6 +251,12 @@ private:
 
 bool parseMap(std::string_view text, const std::string &file, std::vector<Block> &blocks,
               std::vector<Fault> &faults) {
+    unsigned line = 0;
+    std::string reason;
+    if (!prescanToml(text, line, reason)) {
+        faults.push_back({file, line, reason});
+        return false;
+    }
     toml::parse_result parsed = toml::parse(text, file);
     if (!parsed) {
         const toml::parse_error &error = parsed.error();

@@ -30,6 +30,9 @@ const CheckCase kCheckCases[] = {
      "8: field g overlaps field f of X.A\n"},
     {block("{ name = \"A\", offset = 0, width = 8 },\n{ name = \"a\", offset = 4, width = 8 },\n"),
      "7: duplicate name X.a (also at line 6)\n"},
+    // What the TOML reader would mishandle is refused before it reads.
+    {"[[block]]\nname = \"X\"\nspace = reg\xC3\xA9\n", "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\ninstances = [ # none\n}]\n", "4: '}' where a value is expected\n"},
 };
 
 TEST(TkvtoolRegmap, CheckReportsEachFaultWithItsFileAndLine) {
@@ -40,8 +43,10 @@ TEST(TkvtoolRegmap, CheckReportsEachFaultWithItsFileAndLine) {
         EXPECT_EQ(run.out.rfind(map.path() + ":" + c.fault, 0), 0u) << run.out;
         EXPECT_EQ(run.exitCode, 1) << c.map;
     }
-    // A read-only and a write-only register may share their address.
-    TempFile pair(block("{ name = \"R\", offset = 0, width = 8, access = \"ro\" },\n"
+    // A read-only and a write-only register may share their address; text
+    // that is not ASCII is fine in strings and comments.
+    TempFile pair(block("{ name = \"R\", offset = 0, width = 8, access = \"ro\", description = \"\xC2\xB5s\" },\n"
+                        "# \xC3\xA9t\xC3\xA9 ''' \" [ ,\n"
                         "{ name = \"W\", offset = 0, width = 8, access = \"wo\" },\n"));
     ProcessRun run = tool.run({"regmap", "check", pair.path()});
     EXPECT_EQ(run.out + run.err, "");

@@ -7,12 +7,23 @@ bool startsWith(std::string_view text, size_t at, std::string_view prefix) {
     return text.compare(at, prefix.size(), prefix) == 0;
 }
 
+size_t skipBlanks(std::string_view text, size_t at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    return at;
+}
+
+// A bare key's character or a quoted key's opening quote.
+bool startsKey(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '"' || c == '\'';
+}
+
 }  // namespace
 
 bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
     line = 1;
     size_t i = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte order mark
     char previous = '\0';  // the last character of code, past blanks and comments
+    unsigned depth = 0;     // arrays and inline tables open in a value
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\n') {
@@ -51,6 +62,18 @@ bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
             if (c == '}' && (previous == '[' || previous == ',')) {
                 reason = "'}' where a value is expected";
                 return false;
+            }
+            if (c == '[' && depth == 0 && previous != '=') {  // a table header: [key] or [[key]]
+                size_t k = skipBlanks(text, i + 1);
+                if (k < text.size() && text[k] == '[') k = skipBlanks(text, k + 1);
+                if (k < text.size() && !startsKey(text[k]) && text[k] != ']') {
+                    reason = "a table header without a key";
+                    return false;
+                }
+            } else if (c == '[' || c == '{') {
+                ++depth;
+            } else if ((c == ']' || c == '}') && depth > 0) {
+                --depth;
             }
             if (c != ' ' && c != '\t' && c != '\r') previous = c;
             ++i;

@@ -11,8 +11,9 @@ namespace regmap {
 
 // True when the text may be given to the TOML reader; otherwise false, with
 // the 1-based line and the reason.  Refused, outside strings and comments:
-// a byte that is not ASCII, and a '}' where an array expects a value
-// (after '[' or ','); neither is valid TOML, so no valid map is refused.
+// a byte that is not ASCII, a '}' where an array expects a value (after
+// '[' or ','), and a table header that does not start with a key; none is
+// valid TOML, so no valid map is refused.
 bool prescanToml(std::string_view text, unsigned &line, std::string &reason);
 
 }  // namespace regmap

@@ -1,28 +1,13 @@
 #include "regmap_files.h"
 
 #include <dirent.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
-#ifndef TKV_REGMAP_DIR
-#error "TKV_REGMAP_DIR: the installed maps' directory"
-#endif
-#ifndef TKV_REGMAP_DIR_FROM_BIN
-#error "TKV_REGMAP_DIR_FROM_BIN: the maps' directory relative to the programs'"
-#endif
-
 namespace regmap {
 namespace {
-
-bool isDirectory(const std::string &path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The *.toml files of a directory, by name; none when it does not exist.
 std::vector<std::string> mapFiles(const std::string &directory) {
@@ -41,20 +26,6 @@ std::vector<std::string> mapFiles(const std::string &directory) {
 
 }  // namespace
 
-std::string shippedMapDirectory() {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        self[length] = '\0';
-        if (char *slash = strrchr(self, '/')) {
-            *slash = '\0';
-            const std::string beside = std::string(self) + "/" + TKV_REGMAP_DIR_FROM_BIN;
-            if (isDirectory(beside)) return beside;
-        }
-    }
-    return TKV_REGMAP_DIR;
-}
-
 std::vector<std::string> mapDirectories() {
     std::vector<std::string> directories;
     if (const char *path = getenv("TEKVARO_REGMAP_PATH")) {
@@ -66,7 +37,6 @@ std::vector<std::string> mapDirectories() {
         }
         return directories;
     }
-    directories.push_back(shippedMapDirectory());
     // XDG: a relative $XDG_DATA_HOME is to be ignored.
     const char *data = getenv("XDG_DATA_HOME");
     const char *home = getenv("HOME");
@@ -79,6 +49,7 @@ std::vector<std::string> mapDirectories() {
 
 bool loadMaps(Map &map, const std::vector<std::string> &extraFiles, std::vector<Fault> &faults) {
     const size_t first = faults.size();
+    if (!getenv("TEKVARO_REGMAP_PATH")) addBlocks(map, shippedBlocks());
     auto load = [&](const std::string &file) {
         std::vector<Block> blocks;
         if (loadMapFile(file, blocks, faults)) addBlocks(map, std::move(blocks));

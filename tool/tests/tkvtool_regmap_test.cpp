@@ -51,6 +51,12 @@ TEST(TkvtoolRegmap, CheckReportsEachFaultWithItsFileAndLine) {
     ProcessRun run = tool.run({"regmap", "check", pair.path()});
     EXPECT_EQ(run.out + run.err, "");
     EXPECT_EQ(run.exitCode, 0);
+    // The shipped files, compiled into the programs, are still read as files.
+    const std::string shipped = TKV_REGMAPS;
+    run = tool.run({"regmap", "check", shipped + "/crtc.toml", shipped + "/i2c_master.toml", shipped + "/layers.toml",
+                    shipped + "/pci.toml", shipped + "/saa7111a.toml", shipped + "/zoom_video.toml"});
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 // Where the controller's registers are, as its documentation gives them.

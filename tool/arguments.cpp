@@ -5,7 +5,9 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "commands.h"
 #include "invocation.h"
+#include "names.h"
 #include "numbers.h"
 #include "report.h"
 
@@ -36,6 +38,9 @@ constexpr OperandText kOperandText[] = {
     {"value", ""},
     {"port", " (0 to 3)"},
     {"port", " (0 or 1)"},
+    {"pattern", ""},
+    {"block", ""},
+    {"file", ""},
 };
 const OperandText &textOf(Operand operand) { return kOperandText[static_cast<int>(operand)]; }
 
@@ -68,6 +73,8 @@ constexpr OptionWord kOptions[] = {
     {0, "hex", kOptHex, false},
     {0, "format", kOptFormat, true},
     {0, "json", kOptJson, false},
+    {'D', "decode", kOptDecode, false},
+    {0, "map", kOptMap, true},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -93,10 +100,91 @@ struct Parser {
     Invocation &in;
     const char *topic;
     int status = kExitOk;
+    bool fieldsGiven = false, maskGiven = false;
 
     bool fail(int usage) {
         status = usage;
         return false;
+    }
+
+    // A register name where a space, an address or an I2C register stands:
+    // true when `word` named one.  An unknown word that is not close to any
+    // name is left to the caller's own message.
+    bool name(const char *word, const char *expected, bool &isName) {
+        isName = false;
+        if (!isalpha(static_cast<unsigned char>(word[0]))) return true;
+        const regmap::Map *map = deviceMap(in.mapFiles);
+        if (!map) return fail(kExitUsage);
+        std::string hint;
+        switch (regmap::findName(*map, word, in.name, hint)) {
+        case regmap::Lookup::Found: break;
+        case regmap::Lookup::Ambiguous:
+            return fail(usageError(topic, "'%s' is ambiguous: %s", word, hint.c_str()));
+        case regmap::Lookup::Unknown:
+            if (!hint.empty())
+                return fail(
+                    usageError(topic, "unknown register '%s' (did you mean %s?)", word, hint.c_str()));
+            if (strchr(word, '.')) return fail(usageError(topic, "unknown register '%s'", word));
+            return true;
+        }
+        const regmap::Space space = in.name.block->space;
+        const std::string text = in.name.text();
+        const bool i2cExpected = expected && strcmp(expected, "i2c") == 0;
+        if (space == regmap::Space::I2c && !i2cExpected)
+            return fail(usageError(topic, "%s is a register of an I2C device (tkvtool i2c get CH ADDR %s)",
+                                   text.c_str(), text.c_str()));
+        if (expected && strcmp(regmap::spaceName(space), expected) != 0)
+            return fail(usageError(topic, "%s is in %s space, not %s", text.c_str(), regmap::spaceName(space),
+                                   expected));
+        isName = in.named = true;
+        if (space == regmap::Space::I2c) return true;
+        in.space = findSpace(regmap::spaceName(space));
+        in.address = in.name.address();
+        return true;
+    }
+
+    // A field's value: hexadecimal, or the name the map gives it.
+    bool fieldValue(const regmap::Field &field, const char *word, uint64_t &value) {
+        for (const regmap::NamedValue &v : field.values)
+            if (regmap::sameName(v.name, word)) {
+                value = v.value;
+                return true;
+            }
+        if (!parseHex(word, UINT64_MAX, value))
+            return fail(usageError(topic, "invalid value '%s' for %s", word, field.name.c_str()));
+        if (value > field.mask() >> field.lsb)
+            return fail(usageError(topic, "value 0x%llx does not fit in %s (%u bit%s)",
+                                   static_cast<unsigned long long>(value), field.name.c_str(), field.bits(),
+                                   field.bits() == 1 ? "" : "s"));
+        return true;
+    }
+
+    // Sets a field in `value` and `mask`: the write changes only those bits.
+    bool setField(const regmap::Field &field, uint64_t value) {
+        if (field.access == regmap::Access::ReadOnly)
+            return fail(usageError(topic, "%s.%s is read-only", in.name.text().c_str(), field.name.c_str()));
+        in.mask |= field.mask();
+        in.value = (in.value & ~field.mask()) | (value << field.lsb);
+        fieldsGiven = true;
+        return true;
+    }
+
+    // FIELD=VALUE after a register's name.
+    bool assignment(const char *word) {
+        const char *equals = strchr(word, '=');
+        const std::string_view fieldName(word, static_cast<size_t>(equals - word));
+        const regmap::Register &reg = *in.name.reg;
+        if (in.name.field)
+            return fail(usageError(topic, "%s is a field: give its value alone", in.name.text().c_str()));
+        for (const regmap::Field &f : reg.fields) {
+            uint64_t v = 0;
+            if (regmap::sameName(f.name, fieldName)) return fieldValue(f, equals + 1, v) && setField(f, v);
+        }
+        std::string fields;
+        for (const regmap::Field &f : reg.fields) fields += (fields.empty() ? "" : ", ") + f.name;
+        return fail(usageError(topic, "%s has no field '%.*s' (%s)", in.name.text().c_str(),
+                               static_cast<int>(fieldName.size()), word,
+                               fields.empty() ? "it has no fields" : fields.c_str()));
     }
 
     bool hex(const char *word, uint64_t max, const char *noun, const char *range, uint64_t &value) {
@@ -154,14 +242,25 @@ struct Parser {
         const OperandText &t = textOf(kind);
         uint64_t v = 0;
         switch (kind) {
-        case Operand::Space:
+        case Operand::Space: {
             in.space = findSpace(word);
-            return in.space || fail(usageError(topic, "invalid %s '%s'%s", t.noun, word, t.range));
-        case Operand::Address:
+            bool isName = false;
+            if (in.space || (name(word, nullptr, isName) && isName)) return true;
+            return status == kExitOk && fail(usageError(topic, "invalid %s '%s'%s", t.noun, word, t.range));
+        }
+        case Operand::Address: {
+            bool isName = false;
+            const char *expected = in.command->pci ? "pci" : in.space ? in.space->name : nullptr;
+            if (!parseHex(word, UINT32_MAX, v) && !(name(word, expected, isName) && !isName)) return isName;
             if (!hex(word, UINT32_MAX, t.noun, t.range, v)) return false;
             in.address = static_cast<uint32_t>(v);
             return true;
-        case Operand::Value: return hex(word, UINT64_MAX, t.noun, t.range, in.value);
+        }
+        case Operand::Value:
+            if (in.named && strchr(word, '=')) return assignment(word);
+            if (in.named && in.name.field)
+                return fieldValue(*in.name.field, word, v) && setField(*in.name.field, v);
+            return hex(word, UINT64_MAX, t.noun, t.range, in.value);
         case Operand::Length:
             if (!hex(word, UINT32_MAX, t.noun, t.range, v)) return false;
             in.length = static_cast<uint32_t>(v);
@@ -172,10 +271,19 @@ struct Parser {
             in.channel = static_cast<uint8_t>(v);
             return true;
         case Operand::I2cAddress: return i2cAddress(word);
-        case Operand::Register:
+        case Operand::Register: {
+            bool isName = false;
+            if (!parseHex(word, 0xFF, v) && !(name(word, "i2c", isName) && !isName)) {
+                if (isName) in.reg = static_cast<uint8_t>(in.name.reg->offset);
+                return isName;
+            }
             if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
             in.reg = static_cast<uint8_t>(v);
             return true;
+        }
+        case Operand::Pattern:
+        case Operand::BlockNames:
+        case Operand::MapFiles: in.words.push_back(word); return true;
         case Operand::Bytes:
             if (in.byteCount == sizeof in.bytes) return fail(usageError(topic, "more than 256 values"));
             if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
@@ -205,7 +313,8 @@ struct Parser {
             if (v == 0) return fail(usageError(topic, "invalid count '%s'", value));
             in.count = static_cast<uint32_t>(v);
             return true;
-        case kOptMask: in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
+        case kOptMask: maskGiven = in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
+        case kOptMap: return true;  // gathered before the operands: see gatherMaps()
         case kOptOutput: in.output = value; return true;
         case kOptDevice: return deviceId(value);
         case kOptDecoderChannel:
@@ -241,6 +350,7 @@ struct Parser {
         if (option == kOptVerify) in.verify = true;
         if (option == kOptHex) in.hex = true;
         if (option == kOptJson) in.json = true;
+        if (option == kOptDecode) in.decode = true;
     }
 
     // One word that begins with '-': a long option, or letters, the last of
@@ -296,12 +406,20 @@ struct Parser {
                 if (!options(argc, argv, at)) return false;
                 continue;
             }
+            if (*next == Operand::None && fieldsGiven && strchr(word, '=')) {
+                if (!assignment(word)) return false;
+                continue;
+            }
             if (*next == Operand::None) return fail(usageError(topic, "unexpected argument '%s'", word));
             if (!operand(*next, word)) return false;
-            if (*next != Operand::Bytes) ++next;
+            // A name stands for both the space and the address.
+            if (*next == Operand::Space && in.named) ++next;
+            if (*next != Operand::Bytes && *next != Operand::BlockNames && *next != Operand::MapFiles) ++next;
         }
-        if (*next != Operand::None && !(*next == Operand::Bytes && in.byteCount > 0))
-            return fail(usageError(topic, "missing %s", textOf(*next).noun));
+        const bool enough = *next == Operand::None || *next == Operand::Pattern ||
+                            *next == Operand::BlockNames || (*next == Operand::Bytes && in.byteCount > 0) ||
+                            (*next == Operand::MapFiles && !in.words.empty());
+        if (!enough) return fail(usageError(topic, "missing %s", textOf(*next).noun));
         return true;
     }
 
@@ -417,8 +535,64 @@ bool checkRegisterRun(Parser &p) {
     return p.fail(usageError(p.topic, "0x%x registers from 0x%02x run past register 0xff", count, in.reg));
 }
 
+// A register given by name: what may be done with it, and its width.
+bool checkNamed(Parser &p) {
+    Invocation &in = p.in;
+    const regmap::Register &reg = *in.name.reg;
+    const std::string text = in.name.text();
+    const bool writing = takesOperand(*in.command, Operand::Value);
+    if (reg.access == regmap::Access::WriteOnly && !writing)
+        return p.fail(usageError(p.topic, "%s is write-only", text.c_str()));
+    if (writing && reg.access == regmap::Access::ReadOnly)
+        return p.fail(usageError(p.topic, "%s is read-only", text.c_str()));
+    if (p.fieldsGiven && p.maskGiven) return p.fail(usageError(p.topic, "-m does not go with fields"));
+    if (reg.access == regmap::Access::WriteOnly && p.maskGiven)
+        return p.fail(usageError(p.topic, "%s is write-only: -m would need a read", text.c_str()));
+    if (p.fieldsGiven) {
+        in.masked = reg.access != regmap::Access::WriteOnly;
+        // A register that cannot be read starts from its reset value.
+        if (!in.masked) in.value |= reg.reset & ~in.mask;
+    }
+    if (in.name.block->space == regmap::Space::I2c) return true;
+    if (in.width && in.width != reg.bytes())
+        return p.fail(usageError(p.topic, "%s is %u byte%s wide", text.c_str(), reg.bytes(),
+                                 reg.bytes() == 1 ? "" : "s"));
+    in.width = reg.bytes();
+    return true;
+}
+
+// show's blocks, all found before the device is opened.
+bool checkBlocks(Parser &p) {
+    const regmap::Map *map = deviceMap(p.in.mapFiles);
+    if (!map) return p.fail(kExitUsage);
+    for (const char *word : p.in.words) {
+        const regmap::Block *found = nullptr;
+        std::vector<std::string> names;
+        for (const regmap::Block &b : map->blocks) {
+            names.push_back(b.name);
+            for (const regmap::Instance &i : b.instances) {
+                if (regmap::sameName(word, b.name) || regmap::sameName(word, i.name)) found = &b;
+                if (i.name != b.name) names.push_back(i.name);
+            }
+        }
+        if (found && found->space == regmap::Space::I2c)
+            return p.fail(
+                usageError(p.topic, "%s is an I2C device's map: read it with tkvtool i2c get", word));
+        if (found) continue;
+        std::string close;
+        for (const std::string &n : names)
+            if (regmap::editDistance(word, n) <= 2) close += (close.empty() ? "" : " or ") + n;
+        if (close.empty()) return p.fail(usageError(p.topic, "unknown block '%s'", word));
+        return p.fail(usageError(p.topic, "unknown block '%s' (did you mean %s?)", word, close.c_str()));
+    }
+    return true;
+}
+
 bool checkInvocation(Parser &p) {
     Invocation &in = p.in;
+    if (in.named && !checkNamed(p)) return false;
+    if (in.decode && !in.named) return p.fail(usageError(p.topic, "-D decodes a register given by name"));
+    if (in.command->run == runShow) return checkBlocks(p);
     if (in.command->pci) in.space = &pciSpace();
     if (in.output && strcmp(in.output, "-") == 0 && isatty(STDOUT_FILENO))
         return p.fail(usageError(p.topic, "raw bytes are not written to a terminal"));
@@ -428,6 +602,15 @@ bool checkInvocation(Parser &p) {
 
 }  // namespace
 
+// --map FILE, wherever it stands: names before it are looked up in its map.
+void gatherMaps(int argc, char **argv, int at, Invocation &in) {
+    if (!(in.command->options & kOptMap)) return;
+    for (; at < argc && strcmp(argv[at], "--") != 0; ++at) {
+        if (strncmp(argv[at], "--map=", 6) == 0) in.mapFiles.push_back(argv[at] + 6);
+        if (strcmp(argv[at], "--map") == 0 && at + 1 < argc) in.mapFiles.push_back(argv[++at]);
+    }
+}
+
 bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) {
     Parser p{invocation, nullptr};
     int at = 1;
@@ -435,6 +618,7 @@ bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) 
     if (ok) {
         char topic[32];
         p.topic = commandTopic(*invocation.command, topic, sizeof topic);
+        gatherMaps(argc, argv, at, invocation);
         ok = p.words(argc, argv, at) && checkInvocation(p);
     }
     status = p.status;

@@ -9,8 +9,8 @@ namespace {
 
 using O = Operand;
 
-constexpr uint32_t kMemoryRead = kOptWidth | kOptCount | kOptJson;
-constexpr uint32_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack;
+constexpr uint32_t kMemoryRead = kOptWidth | kOptCount | kOptMap | kOptDecode | kOptJson;
+constexpr uint32_t kMemoryWrite = kOptWidth | kOptMask | kOptReadBack | kOptMap;
 constexpr uint32_t kDecoder = kOptDecoderChannel | kOptDecoderAddress | kOptLayer;
 constexpr uint32_t kWindow =
     kOptWindowX | kOptWindowY | kOptWindowWidth | kOptWindowHeight | kOptCutLeft | kOptCrtc;
@@ -18,9 +18,9 @@ constexpr uint32_t kWindow =
 // One command a line reads better than one field a line.
 // clang-format off
 const Command kCommands[] = {
-    {nullptr, "read", "SPACE ADDR [-w 1|2|4|8] [-c COUNT] [--json]", "Print values, one per line",
+    {nullptr, "read", "[SPACE] ADDR|NAME [-w 1|2|4|8] [-c COUNT] [-D] [--json]", "Print values, one per line",
      {O::Space, O::Address}, kMemoryRead, false, runRead},
-    {nullptr, "write", "SPACE ADDR VALUE [-w 1|2|4|8] [-m MASK] [-r]", "Write a value",
+    {nullptr, "write", "[SPACE] ADDR|NAME VALUE|FIELD=VALUE... [-w W] [-m MASK] [-r]", "Write a value or fields",
      {O::Space, O::Address, O::Value}, kMemoryWrite, false, runWrite},
     {nullptr, "dump", "SPACE START LENGTH [-w W] [-v] [-o FILE] [-q]", "Hex and ASCII rows, or raw bytes with -o",
      {O::Space, O::Address, O::Length}, kOptWidth | kOptAllRows | kOptOutput | kOptQuiet, false, runDump},
@@ -32,17 +32,17 @@ const Command kCommands[] = {
      {O::Channel}, kOptJson, false, runI2cDetect},
     {"i2c", "dump", "CH ADDR [--json]", "The 256 registers of an I2C device",
      {O::Channel, O::I2cAddress}, kOptJson, false, runI2cDump},
-    {"i2c", "get", "CH ADDR REG [-c COUNT] [--json]", "Print registers of an I2C device",
-     {O::Channel, O::I2cAddress, O::Register}, kOptCount | kOptJson, false, runI2cGet},
+    {"i2c", "get", "CH ADDR REG|NAME [-c COUNT] [--json]", "Print registers of an I2C device",
+     {O::Channel, O::I2cAddress, O::Register}, kOptCount | kOptMap | kOptJson, false, runI2cGet},
     {"i2c", "set", "CH ADDR REG VALUE... [-r]", "Write registers of an I2C device",
      {O::Channel, O::I2cAddress, O::Register, O::Bytes}, kOptReadBack, false, runI2cSet},
     {nullptr, "edid", "PORT [-o FILE] [--json]", "A monitor's EDID: raw bytes, hex rows on a terminal",
      {O::DdcPort}, kOptOutput | kOptJson, false, runEdid},
     {"pci", "dump", "[--json]", "The 256-byte configuration header",
      {}, kOptJson, true, runPciDump},
-    {"pci", "read", "OFFSET [-w 1|2|4] [-c COUNT] [--json]", "Print configuration registers",
+    {"pci", "read", "OFFSET|NAME [-w 1|2|4] [-c COUNT] [-D] [--json]", "Print configuration registers",
      {O::Address}, kMemoryRead, true, runRead},
-    {"pci", "write", "OFFSET VALUE [-m MASK] [-r]", "Write a 32-bit configuration register",
+    {"pci", "write", "OFFSET|NAME VALUE [-m MASK] [-r]", "Write a 32-bit configuration register",
      {O::Address, O::Value}, kMemoryWrite, true, runWrite},
     {"zv", "init", "PORT [-i CH] [-a 24|25] [--layer 1|3]", "Program the port's decoder and buffers, capture off",
      {O::ZvPort}, kDecoder, false, runZvInit},
@@ -58,6 +58,12 @@ const Command kCommands[] = {
      {O::ZvPort}, kOptOutput | kOptFormat, false, runCapture},
     {nullptr, "version", "[--json]", "The driver's version",
      {}, kOptJson, false, runVersion},
+    {nullptr, "regs", "[PATTERN] [--map FILE]", "List the named registers (PATTERN: a shell glob)",
+     {O::Pattern}, kOptMap, false, runRegs, true},
+    {nullptr, "show", "[BLOCK...] [--map FILE]", "Every register of the blocks, with its fields",
+     {O::BlockNames}, kOptMap, false, runShow},
+    {"regmap", "check", "FILE...", "Check register map files",
+     {O::MapFiles}, 0, false, runRegmapCheck, true},
 };
 // clang-format on
 
@@ -84,6 +90,8 @@ constexpr OptionHelp kOptionHelp[] = {
     {kOptWindowWidth, "  -w W, -h H the window's size (default: the camera image's)"},
     {kOptCutLeft, "  -l CUT     pixels cut from the left of the camera image (default 0)"},
     {kOptCrtc, "  -t CRTC    the CRTC that shows the window: 0 (default) or 1"},
+    {kOptDecode, "  -D, --decode  print the value's fields, one a line"},
+    {kOptMap, "  --map FILE a register map to add to the shipped ones (repeatable)"},
 };
 
 // Whether a command takes hexadecimal or decimal numbers: the help says which.
@@ -99,7 +107,9 @@ const char *widthHelp(const Command &c) {
 
 bool takesHex(const Command &c) {
     for (Operand o : c.operands)
-        if (o != O::None && o != O::Space && o != O::File) return true;
+        if (o != O::None && o != O::Space && o != O::File && o != O::Pattern && o != O::BlockNames &&
+            o != O::MapFiles)
+            return true;
     return (c.options & kHexOptions) != 0;
 }
 
@@ -138,7 +148,8 @@ void printOverview() {
     for (const Command &c : kCommands) printUsageLine(c);
     fputs(
         "\nSPACE is reg, vram, crtc or pci.  Numbers are hexadecimal, with an optional 0x\n"
-        "(the zoom video window's are decimal).\n"
+        "(the zoom video window's are decimal).  NAME is a register of the register\n"
+        "map, BLOCK.REGISTER[.FIELD] in any case (see tkvtool regs).\n"
         "  -d ID      the device (default 0), before or after the command\n"
         "  --help     this text; tkvtool COMMAND --help tells about one command\n"
         "  --version  tkvtool's version\n"

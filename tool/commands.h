@@ -25,5 +25,8 @@ int runZvRestart(const Invocation &invocation);
 int runZvInfo(const Invocation &invocation);
 int runCapture(const Invocation &invocation);
 int runVersion(const Invocation &invocation);
+int runRegs(const Invocation &invocation);
+int runShow(const Invocation &invocation);
+int runRegmapCheck(const Invocation &invocation);
 
 #endif

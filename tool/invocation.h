@@ -5,6 +5,10 @@
 
 #include <stdint.h>
 
+#include <string>
+#include <vector>
+
+#include "regmap_names.h"
 #include "spaces.h"
 
 // The options a command may take.
@@ -32,6 +36,8 @@ enum Option : uint32_t {
     kOptHex = 1 << 18,           // --hex: load reads a hex dump's text
     kOptFormat = 1 << 19,        // --format uyvy|yuyv|rgb565: capture's pixels
     kOptJson = 1 << 20,          // --json: the result as a JSON document
+    kOptMap = 1 << 21,           // --map FILE: every command that takes names
+    kOptDecode = 1 << 22,        // -D, --decode
 };
 
 // How a capture buffer holds its pixels, two bytes each.
@@ -52,7 +58,10 @@ enum class Operand : uint8_t {
     Register,
     Bytes,
     DdcPort,
-    ZvPort
+    ZvPort,
+    Pattern,     // optional
+    BlockNames,  // any number
+    MapFiles     // one or more
 };
 
 struct Command {
@@ -64,6 +73,7 @@ struct Command {
     uint32_t options;
     bool pci;  // the space is PCI configuration space, not an operand
     int (*run)(const Invocation &);
+    bool offline = false;  // runs without the device
 };
 
 struct Invocation {
@@ -80,6 +90,12 @@ struct Invocation {
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;
     uint64_t mask = 0;
+    // A register given by name; fields given are in `mask` and `value`.
+    bool named = false;
+    regmap::Name name;
+    bool decode = false;
+    std::vector<std::string> mapFiles;  // --map
+    std::vector<const char *> words;    // regs' pattern, show's blocks, regmap check's files
     bool masked = false, readBack = false, verify = false, allRows = false, quiet = false, hex = false,
          json = false;
     const char *output = nullptr;  // -o; "-" is standard output

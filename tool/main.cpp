@@ -44,14 +44,15 @@ int finishText(int status) {
     return kExitFailed;
 }
 
-// Runs the checked command on the device.
-int runOnDevice(const Invocation &invocation) {
-    if (!openDevice(invocation.deviceId)) return kExitFailed;
+// Runs the checked command, on the device unless it needs none.
+int runCommand(const Invocation &invocation) {
+    const bool device = !invocation.command->offline;
+    if (device && !openDevice(invocation.deviceId)) return kExitFailed;
     const char *output = invocation.output;
     if (output && strcmp(output, "-") != 0) outputToFile(output);
     const int status = invocation.command->run(invocation);
     const int outputStatus = outputFinish(status == kExitOk);
-    tkvClose();
+    if (device) tkvClose();
     return status != kExitOk ? status : outputStatus;
 }
 
@@ -64,7 +65,7 @@ int main(int argc, char **argv) {
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
     // load's input is measured before anything is touched.
     if (invocation.command->run == runLoad) status = openLoadInput(invocation);
-    if (status == kExitOk) status = runOnDevice(invocation);
+    if (status == kExitOk) status = runCommand(invocation);
     free(invocation.inputBytes);
     return status;
 }

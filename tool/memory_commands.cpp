@@ -1,6 +1,7 @@
 // read and write (and pci read / pci write): single items, printed bare.
 #include "commands.h"
 #include "json_output.h"
+#include "names.h"
 #include "output.h"
 #include "report.h"
 
@@ -26,10 +27,25 @@ int runRead(const Invocation &in) {
             status = requestFailed("read", space.name, address, width, error);
             break;
         }
-        if (in.json)
-            values.push_back({{"address", address}, {"value", value}});
-        else
-            printValue(value, width);
+        if (in.named && in.name.field) {
+            const regmap::Field &field = *in.name.field;
+            if (in.json)
+                values.push_back({{"name", in.name.text()}, {"value", field.extract(value)}});
+            else
+                outputPrint("0x%0*llx\n", static_cast<int>((field.bits() + 3) / 4),
+                            static_cast<unsigned long long>(field.extract(value)));
+            continue;
+        }
+        if (in.json) {
+            Json item = {{"address", address}, {"value", value}};
+            if (in.named) item["name"] = in.name.text();
+            if (in.named && in.decode)
+                for (const regmap::Field &f : in.name.reg->fields) item["fields"][f.name] = f.extract(value);
+            values.push_back(item);
+            continue;
+        }
+        printValue(value, width);
+        if (in.decode) printDecoded(*in.name.reg, value);
     }
     // A value whose request failed is never printed: the document holds those before it.
     if (in.json) printJson({{"space", space.name}, {"width", width}, {"values", values}});

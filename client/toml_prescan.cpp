@@ -1,0 +1,86 @@
+#include "toml_prescan.h"
+
+namespace regmap {
+namespace {
+
+bool startsWith(std::string_view text, size_t at, std::string_view prefix) {
+    return text.compare(at, prefix.size(), prefix) == 0;
+}
+
+size_t skipBlanks(std::string_view text, size_t at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    return at;
+}
+
+// A bare key's character or a quoted key's opening quote.
+bool startsKey(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '"' || c == '\'';
+}
+
+}  // namespace
+
+bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
+    line = 1;
+    size_t i = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte order mark
+    char previous = '\0';  // the last character of code, past blanks and comments
+    unsigned depth = 0;    // arrays and inline tables open in a value
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++line;
+            ++i;
+        } else if (c == '#') {  // a comment: to the end of the line
+            while (i < text.size() && text[i] != '\n') ++i;
+        } else if (c == '"' || c == '\'') {
+            // A string: basic ("", with escapes) or literal (''), on one line
+            // or, tripled, on several; a tripled one may end in up to two
+            // more quotes of its own.
+            const std::string_view triple = c == '"' ? "\"\"\"" : "'''";
+            const bool multiLine = startsWith(text, i, triple);
+            i += multiLine ? 3 : 1;
+            while (i < text.size()) {
+                if (multiLine ? startsWith(text, i, triple) : text[i] == c) break;
+                if (text[i] == '\n') {
+                    if (!multiLine) break;  // unterminated: the reader reports it
+                    ++line;
+                } else if (text[i] == '\\' && c == '"' && i + 1 < text.size() && text[i + 1] != '\n') {
+                    ++i;
+                }
+                ++i;
+            }
+            if (multiLine && i < text.size()) {
+                i += 3;
+                for (int extra = 0; extra < 2 && i < text.size() && text[i] == c; ++extra) ++i;
+            } else if (i < text.size() && text[i] == c) {
+                ++i;
+            }
+            previous = c;
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            reason = "a character that is not ASCII outside a string or comment";
+            return false;
+        } else {
+            if (c == '}' && (previous == '[' || previous == ',')) {
+                reason = "'}' where a value is expected";
+                return false;
+            }
+            if (c == '[' && depth == 0 && previous != '=') {  // a table header: [key] or [[key]]
+                size_t k = skipBlanks(text, i + 1);
+                if (k < text.size() && text[k] == '[') k = skipBlanks(text, k + 1);
+                if (k < text.size() && !startsKey(text[k]) && text[k] != ']') {
+                    reason = "a table header without a key";
+                    return false;
+                }
+            } else if (c == '[' || c == '{') {
+                ++depth;
+            } else if ((c == ']' || c == '}') && depth > 0) {
+                --depth;
+            }
+            if (c != ' ' && c != '\t' && c != '\r') previous = c;
+            ++i;
+        }
+    }
+    return true;
+}
+
+}  // namespace regmap

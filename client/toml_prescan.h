@@ -1,0 +1,21 @@
+// What the TOML reader (toml++ 3.3) mishandles, refused before it sees the
+// text: it may assert or reach an unreachable branch on these, where a map
+// file must only ever be reported as faulty.
+#ifndef TKV_CLIENT_TOML_PRESCAN_H
+#define TKV_CLIENT_TOML_PRESCAN_H
+
+#include <string>
+#include <string_view>
+
+namespace regmap {
+
+// True when the text may be given to the TOML reader; otherwise false, with
+// the 1-based line and the reason.  Refused, outside strings and comments:
+// a byte that is not ASCII, a '}' where an array expects a value (after
+// '[' or ','), and a table header that does not start with a key; none is
+// valid TOML, so no valid map is refused.
+bool prescanToml(std::string_view text, unsigned &line, std::string &reason);
+
+}  // namespace regmap
+
+#endif

@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "hex_text.h"
-#include "i2c_channel.h"
+#include "i2c_check.h"
 #include "json_output.h"
 #include "output.h"
 #include "report.h"
@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kNoAcknowledge = -2;  // no device answered its address
 constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
 constexpr int kRegisters = 256, kRow = 16;
 constexpr unsigned kChannels = 2;
@@ -59,7 +58,7 @@ int runI2cDetect(const Invocation &in) {
     for (int address = kFirstProbe; address <= kLastProbe; ++address) {
         uint8_t byte;
         const int result = tkvI2cRead(in.channel, address, 0, 1, &byte);
-        if (result != 0 && result != kNoAcknowledge) {
+        if (result != 0 && result != kI2cNoAcknowledge) {
             complain("i2c detect %u: %s", in.channel, i2cReason(result));
             return kExitFailed;
         }

@@ -61,8 +61,3 @@ int requestFailed(const char *operation, const char *space, uint32_t address, un
              strerror(error));
     return kExitFailed;
 }
-
-int errorOf(int result) {
-    if (result == -1) return errno ? errno : EIO;
-    return result < 0 ? -result : EIO;
-}

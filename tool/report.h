@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "library_result.h"
+
 enum ExitStatus : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 // "tkvtool: MESSAGE" on standard error, written at once.
@@ -17,9 +19,5 @@ int usageError(const char *topic, const char *format, ...) __attribute__((format
 // "tkvtool: OPERATION SPACE 0xADDRESS (N bytes): REASON" for a request that
 // failed with the error number `error`.  Returns kExitFailed.
 int requestFailed(const char *operation, const char *space, uint32_t address, unsigned bytes, int error);
-
-// The error number of a failed library call: -1 leaves it in errno, -22 and
-// the other negative results carry it.
-int errorOf(int result);
 
 #endif

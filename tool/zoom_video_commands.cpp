@@ -9,7 +9,7 @@
 
 #include "../common/zoom_video_port.h"
 #include "commands.h"
-#include "i2c_channel.h"
+#include "i2c_check.h"
 #include "json_output.h"
 #include "output.h"
 #include "report.h"

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "i2c_channel.h"
 #include "tekvaro.h"
 
 namespace tkvpy {
@@ -32,15 +33,6 @@ const ExceptionType kExceptions[] = {
     {&invalidEdid, "tekvaro.InvalidEdid", &error, nullptr,
      "The driver found the EDID not valid (bad header or checksum); data holds the bytes read."},
 };
-
-// The library's result codes of a transaction, in plain words.
-constexpr int kNoChannel = -1, kNoSlave = -2;
-
-const char *i2cReason(int code) {
-    if (code == kNoChannel) return "the channel does not respond";
-    if (code == kNoSlave) return "no device answers";
-    return tkvI2cErrString(code);
-}
 
 // A DeviceError reads as OSError does, with what was done before the reason.
 py::str describeDeviceError(const py::handle &self) {
@@ -99,7 +91,7 @@ void defineErrors(py::module_ &module) {
 // The code is the library's for a channel that cannot be used.
 [[noreturn]] void raiseI2cDisabled(unsigned channel, uint8_t control) {
     py::dict attributes;
-    attributes["code"] = kNoChannel;
+    attributes["code"] = kI2cNoChannel;
     attributes["text"] = "the channel is disabled";
     attributes["control"] = control;
     raiseInstance(

@@ -6,14 +6,8 @@
 #include <utility>
 
 #include "../common/i2c_core.h"
-#include "report.h"
+#include "library_result.h"
 #include "tekvaro.h"
-
-namespace {
-
-constexpr int kNoChannel = -1, kNoAcknowledge = -2;
-
-}  // namespace
 
 int readChannelState(unsigned channel, ChannelState &state) {
     using namespace i2c_core;
@@ -27,20 +21,9 @@ int readChannelState(unsigned channel, ChannelState &state) {
     return 0;
 }
 
-int checkChannelEnabled(unsigned channel, const char *what) {
-    ChannelState state{};
-    if (int error = readChannelState(channel, state)) {
-        complain("%s %u: %s", what, channel, strerror(error));
-        return kExitFailed;
-    }
-    if (state.enabled()) return kExitOk;
-    complain("I2C channel %u is disabled (control 0x%02x)", channel, state.control);
-    return kExitFailed;
-}
-
 // The library's texts are for other readers.
 const char *i2cReason(int result) {
-    if (result == kNoChannel) return "the channel does not respond";
-    if (result == kNoAcknowledge) return "no device answers";
+    if (result == kI2cNoChannel) return "the channel does not respond";
+    if (result == kI2cNoAcknowledge) return "no device answers";
     return tkvI2cErrString(result);
 }

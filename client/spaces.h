@@ -1,7 +1,9 @@
-// The four address spaces that read, write, dump and load reach: register
-// space, video memory, the CRTC registers and PCI configuration space.
-#ifndef TKVTOOL_SPACES_H
-#define TKVTOOL_SPACES_H
+// The four address spaces that clients read and write: register space,
+// video memory, the CRTC registers and PCI configuration space, with the
+// library's functions of each width and the checks that keep it from
+// printing (offsets, widths, whole PCI words).
+#ifndef TKV_CLIENT_SPACES_H
+#define TKV_CLIENT_SPACES_H
 
 #include <stdint.h>
 

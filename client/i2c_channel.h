@@ -1,7 +1,8 @@
-// What every I2C command needs before and after its transaction: a channel
-// whose core is enabled, and plain words for the library's result codes.
-#ifndef TKVTOOL_I2C_CHANNEL_H
-#define TKVTOOL_I2C_CHANNEL_H
+// What every client of the I2C masters needs around a transaction: whether
+// the channel's core is enabled (a disabled core sends nothing, yet reports
+// every transaction as done), and plain words for the library's result codes.
+#ifndef TKV_CLIENT_I2C_CHANNEL_H
+#define TKV_CLIENT_I2C_CHANNEL_H
 
 #include <stdint.h>
 
@@ -18,10 +19,8 @@ struct ChannelState {
 // of the request that failed.
 int readChannelState(unsigned channel, ChannelState &state);
 
-// Fails with one line, "I2C channel N is disabled (control 0xNN)" or the
-// request's error, unless the channel's core is enabled.  `what` names the
-// command in the second case.  Returns the exit status.
-int checkChannelEnabled(unsigned channel, const char *what);
+// The library's result codes of a transaction.
+constexpr int kI2cNoChannel = -1, kI2cNoAcknowledge = -2;
 
 // What a failed transaction's result code means.
 const char *i2cReason(int result);

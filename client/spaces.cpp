@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "report.h"
+#include "library_result.h"
 #include "tekvaro.h"
 
 namespace {

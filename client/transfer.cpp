@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "report.h"
+#include "library_result.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "items are copied as the device stores them");
 

@@ -1,7 +1,7 @@
 // Moving a range of bytes between memory and an address space with the
 // widest requests that the alignment allows (or the width the user chose).
-#ifndef TKVTOOL_TRANSFER_H
-#define TKVTOOL_TRANSFER_H
+#ifndef TKV_CLIENT_TRANSFER_H
+#define TKV_CLIENT_TRANSFER_H
 
 #include <stdint.h>
 

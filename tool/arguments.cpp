@@ -41,8 +41,16 @@ constexpr OperandText kOperandText[] = {
     {"pattern", ""},
     {"block", ""},
     {"file", ""},
+    {"snapshot", ""},
+    {"name", ""},
 };
 const OperandText &textOf(Operand operand) { return kOperandText[static_cast<int>(operand)]; }
+
+// The operands that take every word that follows.
+bool takesMany(Operand operand) {
+    return operand == Operand::Bytes || operand == Operand::BlockNames || operand == Operand::MapFiles ||
+           operand == Operand::SnapshotFiles || operand == Operand::WatchNames;
+}
 
 struct OptionWord {
     char letter;
@@ -75,6 +83,9 @@ constexpr OptionWord kOptions[] = {
     {0, "json", kOptJson, false},
     {'D', "decode", kOptDecode, false},
     {0, "map", kOptMap, true},
+    {0, "ignore", kOptIgnore, true},
+    {'i', nullptr, kOptInterval, true},
+    {'n', nullptr, kOptChanges, true},
 };
 
 // The window's numbers: 16-bit fields of the layer's registers.
@@ -283,7 +294,9 @@ struct Parser {
         }
         case Operand::Pattern:
         case Operand::BlockNames:
-        case Operand::MapFiles: in.words.push_back(word); return true;
+        case Operand::MapFiles:
+        case Operand::SnapshotFiles:
+        case Operand::WatchNames: in.words.push_back(word); return true;
         case Operand::Bytes:
             if (in.byteCount == sizeof in.bytes) return fail(usageError(topic, "more than 256 values"));
             if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
@@ -315,6 +328,18 @@ struct Parser {
             return true;
         case kOptMask: maskGiven = in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
         case kOptMap: return true;  // gathered before the operands: see gatherMaps()
+        case kOptIgnore: in.ignore.push_back(value); return true;
+        case kOptInterval: {
+            uint32_t ms = 0;
+            if (!decimal(value, 3600000, "interval", " (1 to 3600000 ms)", ms)) return false;
+            if (ms == 0) return fail(usageError(topic, "invalid interval '%s' (1 to 3600000 ms)", value));
+            in.intervalMs = ms;
+            return true;
+        }
+        case kOptChanges:
+            if (!decimal(value, UINT32_MAX, "count", "", in.changes)) return false;
+            if (in.changes == 0) return fail(usageError(topic, "invalid count '%s'", value));
+            return true;
         case kOptOutput: in.output = value; return true;
         case kOptDevice: return deviceId(value);
         case kOptDecoderChannel:
@@ -414,11 +439,11 @@ struct Parser {
             if (!operand(*next, word)) return false;
             // A name stands for both the space and the address.
             if (*next == Operand::Space && in.named) ++next;
-            if (*next != Operand::Bytes && *next != Operand::BlockNames && *next != Operand::MapFiles) ++next;
+            if (!takesMany(*next)) ++next;
         }
         const bool enough = *next == Operand::None || *next == Operand::Pattern ||
                             *next == Operand::BlockNames || (*next == Operand::Bytes && in.byteCount > 0) ||
-                            (*next == Operand::MapFiles && !in.words.empty());
+                            (takesMany(*next) && *next != Operand::Bytes && !in.words.empty());
         if (!enough) return fail(usageError(topic, "missing %s", textOf(*next).noun));
         return true;
     }
@@ -562,6 +587,33 @@ bool checkNamed(Parser &p) {
 }
 
 // show's blocks, all found before the device is opened.
+// watch's names: registers or fields the device can read.
+bool checkWatched(Parser &p) {
+    const regmap::Map *map = deviceMap(p.in.mapFiles);
+    if (!map) return p.fail(kExitUsage);
+    for (const char *word : p.in.words) {
+        regmap::Name name;
+        std::string hint;
+        switch (regmap::findName(*map, word, name, hint)) {
+        case regmap::Lookup::Found: break;
+        case regmap::Lookup::Ambiguous:
+            return p.fail(usageError(p.topic, "'%s' is ambiguous: %s", word, hint.c_str()));
+        case regmap::Lookup::Unknown:
+            if (hint.empty()) return p.fail(usageError(p.topic, "unknown register '%s'", word));
+            return p.fail(
+                usageError(p.topic, "unknown register '%s' (did you mean %s?)", word, hint.c_str()));
+        }
+        const std::string text = name.text();
+        if (name.block->space == regmap::Space::I2c)
+            return p.fail(usageError(p.topic, "%s is a register of an I2C device, which watch does not poll",
+                                     text.c_str()));
+        if (name.reg->access == regmap::Access::WriteOnly)
+            return p.fail(usageError(p.topic, "%s is write-only", text.c_str()));
+        p.in.watched.push_back(name);
+    }
+    return true;
+}
+
 bool checkBlocks(Parser &p) {
     const regmap::Map *map = deviceMap(p.in.mapFiles);
     if (!map) return p.fail(kExitUsage);
@@ -593,6 +645,9 @@ bool checkInvocation(Parser &p) {
     if (in.named && !checkNamed(p)) return false;
     if (in.decode && !in.named) return p.fail(usageError(p.topic, "-D decodes a register given by name"));
     if (in.command->run == runShow) return checkBlocks(p);
+    if (in.command->run == runWatch) return checkWatched(p);
+    if (in.command->run == runDiff && in.words.size() > 2)
+        return p.fail(usageError(p.topic, "more than two snapshots"));
     if (in.command->pci) in.space = &pciSpace();
     if (in.output && strcmp(in.output, "-") == 0 && isatty(STDOUT_FILENO))
         return p.fail(usageError(p.topic, "raw bytes are not written to a terminal"));

@@ -4,6 +4,10 @@
 
 #include "invocation.h"
 
+// Opens device `id`, or says why it cannot (one line): for the commands
+// that open it themselves.
+bool openDevice(int id);
+
 int runRead(const Invocation &invocation);
 int runWrite(const Invocation &invocation);
 int runDump(const Invocation &invocation);
@@ -25,6 +29,9 @@ int runZvRestart(const Invocation &invocation);
 int runZvInfo(const Invocation &invocation);
 int runCapture(const Invocation &invocation);
 int runVersion(const Invocation &invocation);
+int runSnapshot(const Invocation &invocation);
+int runDiff(const Invocation &invocation);
+int runWatch(const Invocation &invocation);
 int runRegs(const Invocation &invocation);
 int runShow(const Invocation &invocation);
 int runRegmapCheck(const Invocation &invocation);

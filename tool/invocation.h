@@ -38,6 +38,9 @@ enum Option : uint32_t {
     kOptJson = 1 << 20,          // --json: the result as a JSON document
     kOptMap = 1 << 21,           // --map FILE: every command that takes names
     kOptDecode = 1 << 22,        // -D, --decode
+    kOptIgnore = 1 << 23,        // --ignore PATTERN: diff leaves those names out
+    kOptInterval = 1 << 24,      // -i MS: watch's poll interval
+    kOptChanges = 1 << 25,       // -n COUNT: watch ends after so many changes
 };
 
 // How a capture buffer holds its pixels, two bytes each.
@@ -59,9 +62,11 @@ enum class Operand : uint8_t {
     Bytes,
     DdcPort,
     ZvPort,
-    Pattern,     // optional
-    BlockNames,  // any number
-    MapFiles     // one or more
+    Pattern,        // optional
+    BlockNames,     // any number
+    MapFiles,       // one or more
+    SnapshotFiles,  // one or two
+    WatchNames      // one or more
 };
 
 struct Command {
@@ -94,8 +99,11 @@ struct Invocation {
     bool named = false;
     regmap::Name name;
     bool decode = false;
-    std::vector<std::string> mapFiles;  // --map
-    std::vector<const char *> words;    // regs' pattern, show's blocks, regmap check's files
+    std::vector<std::string> mapFiles;        // --map
+    std::vector<const char *> words;          // regs' pattern, show's blocks, regmap check's and diff's files
+    std::vector<std::string> ignore;          // diff --ignore
+    std::vector<regmap::Name> watched;        // watch's names
+    uint32_t intervalMs = 1000, changes = 0;  // watch -i, -n (0: no end)
     bool masked = false, readBack = false, verify = false, allRows = false, quiet = false, hex = false,
          json = false;
     const char *output = nullptr;  // -o; "-" is standard output

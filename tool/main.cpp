@@ -16,6 +16,8 @@ namespace {
 
 constexpr char kNode[] = "/dev/tkvrw";
 
+}  // namespace
+
 // tkvOpen reports a failed open itself ("Opening device 0 failed with -1");
 // trying the node first lets the user read one line that names the reason.
 bool openDevice(int id) {
@@ -26,6 +28,8 @@ bool openDevice(int id) {
     complain("cannot open device %d (%s): %s", id, kNode, strerror(-fd));
     return false;
 }
+
+namespace {
 
 // A standard descriptor that was closed is held by /dev/null, opened so that
 // using it still fails: otherwise the device or the output file could take

@@ -14,6 +14,7 @@
 #include "output.h"
 #include "report.h"
 #include "tekvaro.h"
+#include "zoom_video_state.h"
 
 namespace {
 
@@ -115,40 +116,20 @@ int runZvRestart(const Invocation &in) {
 
 // The port's state, then its window where it feeds a layer, then its camera.
 int runZvInfo(const Invocation &in) {
-    uint32_t control = 0;
-    int error = 0;
-    if (!readRegister(zoom_video::kPorts[in.port].control, control, error))
-        return zvFailed("info", in.port, error);
-    int x, y, w, h, cutLeft, zoomW, zoomH, crtc, cameraW, cameraH;
-    errno = 0;
-    tkvZoomVideoGetParm(in.port, &x, &y, &w, &h, &cutLeft, &zoomW, &zoomH, &crtc, &cameraW, &cameraH);
-    if (errno != 0) return zvFailed("info", in.port, errno);
-    const int layer = layerOf(control);
+    ZoomVideoState s;
+    if (int error = readZoomVideoState(in.port, s)) return zvFailed("info", in.port, error);
     if (in.json) {
-        Json window;  // null while the port feeds no layer
-        if (layer)
-            window = {{"x", x},
-                      {"y", y},
-                      {"width", w},
-                      {"height", h},
-                      {"cut_left", cutLeft},
-                      {"zoom_width", 1 << zoomW},
-                      {"zoom_height", 1 << zoomH},
-                      {"crtc", crtc}};
-        printJson({{"port", in.port},
-                   {"state", control & zoom_video::kCaptureEnable ? "capturing" : "stopped"},
-                   {"layer", layer ? Json(layer) : Json()},
-                   {"window", window},
-                   {"camera", {{"width", cameraW}, {"height", cameraH}}}});
+        printJson(toJson(in.port, s));
         return kExitOk;
     }
-    outputPrint("state %s\n", control & zoom_video::kCaptureEnable ? "capturing" : "stopped");
-    if (layer == 0) {
+    outputPrint("state %s\n", s.capturing ? "capturing" : "stopped");
+    if (s.layer == 0) {
         outputPrint("layer none\n");
     } else {
-        outputPrint("layer %d\nx %d\ny %d\nwidth %d\nheight %d\ncut-left %d\n", layer, x, y, w, h, cutLeft);
-        outputPrint("zoom-width %d\nzoom-height %d\ncrtc %d\n", 1 << zoomW, 1 << zoomH, crtc);
+        outputPrint("layer %d\nx %d\ny %d\nwidth %d\nheight %d\ncut-left %d\n", s.layer, s.x, s.y, s.width,
+                    s.height, s.cutLeft);
+        outputPrint("zoom-width %d\nzoom-height %d\ncrtc %d\n", s.zoomWidth, s.zoomHeight, s.crtc);
     }
-    outputPrint("camera-width %d\ncamera-height %d\n", cameraW, cameraH);
+    outputPrint("camera-width %d\ncamera-height %d\n", s.cameraWidth, s.cameraHeight);
     return kExitOk;
 }

@@ -1,0 +1,113 @@
+// watch: registers or fields polled at an interval, a timestamped line per
+// change (field by field), until COUNT changes or Ctrl-C.  The interval is
+// kept by sleeping to absolute times: no busy waiting, no drift.
+#include <errno.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/time.h>
+#include <time.h>
+
+#include "commands.h"
+#include "names.h"
+#include "output.h"
+#include "report.h"
+
+namespace {
+
+volatile sig_atomic_t interrupted;
+
+void stopWatching(int) { interrupted = 1; }
+
+// Ctrl-C (and SIGTERM) end the watch as its last change would: exit 0.
+void endOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = stopWatching;  // no SA_RESTART: the sleep ends at once
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// "HH:MM:SS.mmm ", local time.
+std::string timestamp() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm parts{};
+    localtime_r(&now.tv_sec, &parts);
+    char text[32];
+    snprintf(text, sizeof text, "%02d:%02d:%02d.%03ld ", parts.tm_hour, parts.tm_min, parts.tm_sec,
+             now.tv_nsec / 1000000);
+    return text;
+}
+
+// A watched value as text: a register in hex with its digits, a field as decode shows it.
+std::string valueText(const regmap::Name &name, uint64_t value) {
+    char text[32];
+    if (name.field)
+        snprintf(text, sizeof text, name.field->bits() <= 16 ? "%llu" : "0x%llx",
+                 static_cast<unsigned long long>(value));
+    else
+        snprintf(text, sizeof text, "0x%0*llx", static_cast<int>(2 * name.reg->bytes()),
+                 static_cast<unsigned long long>(value));
+    return text;
+}
+
+// The register's value, or its field's.
+int readWatched(const regmap::Name &name, uint64_t &value) {
+    const Space &space = *findSpace(regmap::spaceName(name.block->space));
+    if (int error = space.read(name.address(), name.reg->bytes(), value)) return error;
+    if (name.field) value = name.field->extract(value);
+    return 0;
+}
+
+void printLine(const std::string &line) {
+    outputWrite(line.data(), line.size());
+    outputFlush();  // a pipe sees each change as it happens
+}
+
+void advance(timespec &at, uint32_t ms) {
+    at.tv_nsec += static_cast<long>(ms % 1000) * 1000000;
+    at.tv_sec += ms / 1000 + at.tv_nsec / 1000000000;
+    at.tv_nsec %= 1000000000;
+}
+
+}  // namespace
+
+int runWatch(const Invocation &in) {
+    const size_t count = in.watched.size();
+    std::vector<uint64_t> values(count);
+    for (size_t i = 0; i < count; ++i) {
+        const regmap::Name &name = in.watched[i];
+        if (int error = readWatched(name, values[i]))
+            return requestFailed("watch: read", regmap::spaceName(name.block->space), name.address(),
+                                 name.reg->bytes(), error);
+        printLine(timestamp() + name.text() + " = " + valueText(name, values[i]) + "\n");
+    }
+    endOnSignals();
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    uint32_t changes = 0;
+    while (!interrupted && !outputFailed()) {
+        advance(next, in.intervalMs);
+        while (!interrupted && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {}
+        if (interrupted) break;
+        for (size_t i = 0; i < count; ++i) {
+            const regmap::Name &name = in.watched[i];
+            uint64_t now = 0;
+            if (int error = readWatched(name, now))
+                return requestFailed("watch: read", regmap::spaceName(name.block->space), name.address(),
+                                     name.reg->bytes(), error);
+            if (now == values[i]) continue;
+            std::string line =
+                timestamp() + name.text() + " " + valueText(name, values[i]) + " -> " + valueText(name, now);
+            std::string fields;
+            for (const regmap::Field &f : name.field ? std::vector<regmap::Field>{} : name.reg->fields)
+                if (f.extract(values[i]) != f.extract(now))
+                    fields += (fields.empty() ? "" : ", ") + f.name + " " +
+                              std::to_string(f.extract(values[i])) + " -> " + std::to_string(f.extract(now));
+            printLine(line + (fields.empty() ? "" : " (" + fields + ")") + "\n");
+            values[i] = now;
+            if (in.changes && ++changes == in.changes) return kExitOk;
+        }
+    }
+    return kExitOk;
+}

@@ -7,7 +7,7 @@ _tkvtool_command() {
     [[ ${COMP_WORDS[1]} == -d ]] && i=3
     [[ ${COMP_WORDS[1]} == -d?* ]] && i=2
     case ${COMP_WORDS[i]} in
-    i2c | pci | zv) echo "$((i + 2)) ${COMP_WORDS[i]} ${COMP_WORDS[i + 1]}" ;;
+    i2c | pci | zv | regmap) echo "$((i + 2)) ${COMP_WORDS[i]} ${COMP_WORDS[i + 1]}" ;;
     *) echo "$((i + 1)) ${COMP_WORDS[i]}" ;;
     esac
 }
@@ -23,6 +23,10 @@ _tkvtool_options() {
     "i2c set") echo "-r" ;;
     edid) echo "-o" ;;
     capture) echo "-o --format" ;;
+    snapshot) echo "-o --map" ;;
+    diff) echo "--json --ignore --map" ;;
+    watch) echo "-i -n --map" ;;
+    regs | show) echo "--map" ;;
     "zv init") echo "-i -a --layer" ;;
     "zv start") echo "-x -y -w -h -l -t" ;;
     esac
@@ -34,6 +38,9 @@ _tkvtool_valued() {
     case $1 in
     "zv init") echo "-d -i -a --layer" ;;
     capture) echo "-d -o --format" ;;
+    snapshot | regs | show) echo "-d -o --map" ;;
+    diff) echo "-d --ignore --map" ;;
+    watch) echo "-d -i -n --map" ;;
     "zv start") echo "-d -x -y -w -h -l -t" ;;
     *) echo "-d -w -c -m -o" ;;
     esac
@@ -46,6 +53,14 @@ _tkvtool_operand() {
     "i2c "*:0 | "zv "*:0 | capture:0) echo "0 1" ;;
     edid:0) echo "0 1 2 3" ;;
     esac
+}
+
+# The register names of the maps, from tkvtool regs; with "blocks", the
+# blocks' instance names.
+_tkvtool_names() {
+    local names
+    names=$("${COMP_WORDS[0]}" regs 2>/dev/null | cut -d' ' -f1)
+    if [[ $1 == blocks ]]; then printf '%s\n' "$names" | cut -d. -f1 | sort -u; else printf '%s\n' "$names"; fi
 }
 
 # The widths that -w takes: those of the space named, for reading or writing.
@@ -103,6 +118,10 @@ _tkvtool() {
         *:--layer) _tkvtool_reply "1 3" "$cur"; return ;;
         *:--format) _tkvtool_reply "uyvy yuyv rgb565" "$cur"; return ;;
         *:-w) _tkvtool_reply "$(_tkvtool_widths "$command" "$space")" "$cur"; return ;;
+        *:--map)
+            _tkvtool_files
+            return
+            ;;
         *:-o)
             _tkvtool_files
             return
@@ -116,8 +135,11 @@ _tkvtool() {
             _tkvtool_reply "dump read write" "$cur"
         elif [[ $command == zv* ]]; then
             _tkvtool_reply "init start stop restart info" "$cur"
+        elif [[ $command == regmap* ]]; then
+            _tkvtool_reply "check" "$cur"
         else
-            _tkvtool_reply "-d read write dump load i2c edid pci zv capture version --help --version" "$cur"
+            _tkvtool_reply "-d read write dump load i2c edid pci zv capture snapshot diff watch regs show regmap
+                version --help --version" "$cur"
         fi
         return
     fi
@@ -129,6 +151,24 @@ _tkvtool() {
         _tkvtool_reply "$offered" "$cur"
         return
     fi
+    case $command:$position in
+    read:0 | write:0)
+        _tkvtool_reply "reg vram crtc pci $(_tkvtool_names)" "$cur"
+        return
+        ;;
+    watch:* | "pci read:0" | "pci write:0")
+        _tkvtool_reply "$(_tkvtool_names)" "$cur"
+        return
+        ;;
+    show:*)
+        _tkvtool_reply "$(_tkvtool_names blocks)" "$cur"
+        return
+        ;;
+    diff:* | "regmap check:"*)
+        _tkvtool_files
+        return
+        ;;
+    esac
     if [[ $command == load && $position == 2 ]]; then
         _tkvtool_files
         return

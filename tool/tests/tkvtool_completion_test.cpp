@@ -23,6 +23,8 @@ const CompletionCase kCases[] = {
     {"read reg 0 -w 4 -", "-c|-d|--help|"},  // -w is given already
     {"zv ''", "init|start|stop|restart|info|"},
     {"zv init 0 --layer ''", "1|3|"},
+    {"read ZV0.P", "ZV0.PORT_CTRL|"},  // register names, from tkvtool regs
+    {"show LAY", "LAYER1|LAYER3|"},
 };
 
 }  // namespace
@@ -38,8 +40,8 @@ TEST(TkvtoolCompletion, OffersWhatTheCommandTakesAndQuotesFileNames) {
     ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
     for (const CompletionCase &c : kCases) {
         const std::string script = std::string("cd '") + folder + "' && source " + kBashCompletion +
-                                   " && source '" + TKV_COMPLETION + "' && eval \"COMP_WORDS=(tkvtool " +
-                                   c.words +
+                                   " && source '" + TKV_COMPLETION + "' && eval \"COMP_WORDS=(" +
+                                   TKVCON_PATH + " " + c.words +
                                    ")\" && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _tkvtool && "
                                    "printf '%s|' \"${COMPREPLY[@]}\"";
         EXPECT_EQ(runPeer(bash, {"-c", script}).out, c.offered) << c.words;

@@ -45,6 +45,8 @@ constexpr Comparison kComparisons[] = {
     {"tkvtool-sim dump / xxd (random)", "dumprandom/tkvtool", "dumprandom/xxd", 1.0},
     {"tkvtool-sim version / open-close prog.", "oneshot/tkvtool", "oneshot/open_close", 1.5},
     {"tkvtool-sim capture / raw dump (frame)", "frame/capture", "frame/rawdump", 2.0},
+    {"tkvtool-sim snapshot / version", "state/snapshot", "oneshot/tkvtool", 5.0},
+    {"tkvtool-sim diff of two snapshots / version", "state/diff", "oneshot/tkvtool", 2.0},
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 // tkvtool beside the peer tools over the same 16 MiB: the raw dump against
 // xxd, the hex+ASCII dump against hexdump -C and xxd (on a fresh device's
 // zeros, and on pseudo-random bytes loaded into the device), a one-shot
-// command against a trivial program, and a 720x576 frame grab against a raw
-// dump of the same bytes.
+// command against a trivial program, a 720x576 frame grab against a raw
+// dump of the same bytes, and a snapshot and a diff against the one-shot.
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,7 +21,7 @@ const char *workFolder() {
     static const bool made = [] {
         if (!mkdtemp(path)) return false;
         atexit([] {
-            for (const char *name : {"/raw", "/state", "/camera", "/frame.png"})
+            for (const char *name : {"/raw", "/state", "/camera", "/frame.png", "/a.json", "/b.json"})
                 unlink((std::string(path) + name).c_str());
             rmdir(path);
         });
@@ -94,6 +94,22 @@ void toolFrame(benchmark::State &state, bool png) {
     unsetenv("TKVSIM_STATE");
 }
 
+// A snapshot of the camera's device, and a diff of two snapshots of it.
+void toolSnapshot(benchmark::State &state, bool diff) {
+    static std::string cameraState;
+    if (!startCamera(cameraState)) return state.SkipWithError("cannot start the simulated camera");
+    const std::string folder = workFolder(), a = folder + "/a.json", b = folder + "/b.json";
+    setenv("TKVSIM_STATE", cameraState.c_str(), 1);
+    const char *const snapshotA[] = {TKVTOOL_SIM_PATH, "snapshot", "-o", a.c_str(), nullptr};
+    const char *const snapshotB[] = {TKVTOOL_SIM_PATH, "snapshot", "-o", b.c_str(), nullptr};
+    const char *const compare[] = {TKVTOOL_SIM_PATH, "diff", a.c_str(), b.c_str(), nullptr};
+    if (runQuietly(snapshotA) && runQuietly(snapshotB))
+        runEachIteration(state, diff ? compare : snapshotB);
+    else
+        state.SkipWithError("cannot take the snapshots");
+    unsetenv("TKVSIM_STATE");
+}
+
 void toolVersion(benchmark::State &state) {
     const char *const argv[] = {TKVTOOL_SIM_PATH, "version", nullptr};
     runEachIteration(state, argv);
@@ -124,6 +140,18 @@ BENCHMARK_CAPTURE(toolFrame, raw, false)
     ->Repetitions(5)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(toolSnapshot, take, false)
+    ->Name("state/snapshot")
+    ->Iterations(100)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(toolSnapshot, diff, true)
+    ->Name("state/diff")
+    ->Iterations(100)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(toolVersion)
     ->Name("oneshot/tkvtool")
     ->Iterations(200)

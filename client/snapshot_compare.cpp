@@ -5,6 +5,7 @@
 #include <fnmatch.h>
 #include <stdio.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
@@ -233,19 +234,32 @@ bool compare(const std::string &a, const std::string &b, const regmap::Map &map,
     if (!checkShape(first, whyFirst)) return why = "the first snapshot: " + whyFirst, false;
     if (!checkShape(second, whySecond)) return why = "the second snapshot: " + whySecond, false;
     const Flat before = flatten(first, map), after = flatten(second, map);
+    // Two snapshots of one board list the same names in the same order: they
+    // are paired in step until the lists part, then by name.
+    size_t paired = 0;
+    for (; paired < before.values.size() && paired < after.values.size(); ++paired) {
+        const auto &[name, value] = before.values[paired];
+        if (name != after.values[paired].first) break;
+        if (value != after.values[paired].second && !ignored(name, ignore))
+            differences.push_back(differenceOf(name, &value, &after.values[paired].second, map));
+    }
     std::map<std::string, const Json *> afterByName;
-    for (const auto &[name, value] : after.values) afterByName.emplace(name, &value);
+    for (size_t i = paired; i < after.values.size(); ++i)
+        afterByName.emplace(after.values[i].first, &after.values[i].second);
     std::set<std::string> seen;
-    for (const auto &[name, value] : before.values) {
+    for (size_t i = paired; i < before.values.size(); ++i) {
+        const auto &[name, value] = before.values[i];
         seen.insert(name);
         const auto other = afterByName.find(name);
         const Json *next = other == afterByName.end() ? nullptr : other->second;
         if ((next && *next == value) || ignored(name, ignore)) continue;
         differences.push_back(differenceOf(name, &value, next, map));
     }
-    for (const auto &[name, value] : after.values)
+    for (size_t i = paired; i < after.values.size(); ++i) {
+        const auto &[name, value] = after.values[i];
         if (!seen.count(name) && !ignored(name, ignore))
             differences.push_back(differenceOf(name, nullptr, &value, map));
+    }
     return true;
 }
 

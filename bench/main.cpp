@@ -44,6 +44,7 @@ constexpr Comparison kComparisons[] = {
     {"tkvtool-sim dump / hexdump -C (random)", "dumprandom/tkvtool", "dumprandom/hexdump", 1.0},
     {"tkvtool-sim dump / xxd (random)", "dumprandom/tkvtool", "dumprandom/xxd", 1.0},
     {"tkvtool-sim version / open-close prog.", "oneshot/tkvtool", "oneshot/open_close", 1.5},
+    {"tkvtool-sim read NAME / read reg ADDR", "readname/tkvtool", "readnumber/tkvtool", 1.3},
 };
 
 }  // namespace

@@ -14,7 +14,8 @@ size_t skipBlanks(std::string_view text, size_t at) {
 
 // A bare key's character or a quoted key's opening quote.
 bool startsKey(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '"' || c == '\'';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '"' || c == '\'';
 }
 
 }  // namespace
@@ -23,7 +24,7 @@ bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
     line = 1;
     size_t i = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte order mark
     char previous = '\0';  // the last character of code, past blanks and comments
-    unsigned depth = 0;     // arrays and inline tables open in a value
+    unsigned depth = 0;    // arrays and inline tables open in a value
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\n') {

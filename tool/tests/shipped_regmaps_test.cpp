@@ -14,17 +14,19 @@ namespace {
 std::string describe(const std::vector<regmap::Block> &blocks) {
     std::ostringstream out;
     for (const regmap::Block &b : blocks) {
-        out << "block " << b.name << ' ' << regmap::spaceName(b.space) << ' ' << b.description << " @" << b.line
-            << '\n';
+        out << "block " << b.name << ' ' << regmap::spaceName(b.space) << ' ' << b.description << " @"
+            << b.line << '\n';
         for (uint8_t a : b.i2cAddresses) out << "  address " << unsigned{a} << '\n';
-        for (const regmap::Instance &i : b.instances) out << "  instance " << i.name << ' ' << i.base << " @" << i.line << '\n';
+        for (const regmap::Instance &i : b.instances)
+            out << "  instance " << i.name << ' ' << i.base << " @" << i.line << '\n';
         for (const regmap::Register &r : b.registers) {
-            out << "  register " << r.name << ' ' << r.offset << ' ' << r.width << ' ' << accessName(r.access) << ' '
-                << r.hasReset << ' ' << r.reset << ' ' << r.description << " @" << r.line << '\n';
+            out << "  register " << r.name << ' ' << r.offset << ' ' << r.width << ' ' << accessName(r.access)
+                << ' ' << r.hasReset << ' ' << r.reset << ' ' << r.description << " @" << r.line << '\n';
             for (const regmap::Field &f : r.fields) {
-                out << "    field " << f.name << ' ' << f.lsb << '-' << f.msb << ' ' << accessName(f.access) << ' '
-                    << f.description << " @" << f.line << '\n';
-                for (const regmap::NamedValue &v : f.values) out << "      value " << v.value << ' ' << v.name << '\n';
+                out << "    field " << f.name << ' ' << f.lsb << '-' << f.msb << ' ' << accessName(f.access)
+                    << ' ' << f.description << " @" << f.line << '\n';
+                for (const regmap::NamedValue &v : f.values)
+                    out << "      value " << v.value << ' ' << v.name << '\n';
             }
         }
     }
@@ -53,7 +55,8 @@ TEST(ShippedRegmaps, CompiledInBlocksAreTheFilesAsTheLoaderReadsThem) {
     // Compiled in, they name the installed files.
     ASSERT_EQ(compiled.size(), parsed.size());
     for (size_t i = 0; i < compiled.size(); ++i)
-        EXPECT_EQ(compiled[i].file.substr(compiled[i].file.rfind('/')), parsed[i].file.substr(parsed[i].file.rfind('/')));
+        EXPECT_EQ(compiled[i].file.substr(compiled[i].file.rfind('/')),
+                  parsed[i].file.substr(parsed[i].file.rfind('/')));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "toml_prescan.h"
 
+#include <string.h>
+
 namespace regmap {
 namespace {
 
@@ -23,19 +25,21 @@ bool startsKey(char c) {
 bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
     line = 1;
     size_t i = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte order mark
-    char previous = '\0';  // the last character of code, past blanks and comments
-    unsigned depth = 0;    // arrays and inline tables open in a value
+    char previous = '\0';   // the last character of code, past blanks and comments
+    unsigned depth = 0;     // arrays and inline tables open in a value
+    bool lineStart = true;  // only blanks so far on this line
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\n') {
             ++line;
+            lineStart = true;
             ++i;
         } else if (c == '#') {  // a comment: to the end of the line
             while (i < text.size() && text[i] != '\n') ++i;
-        } else if (c == '"' || c == '\'') {
-            // A string: basic ("", with escapes) or literal (''), on one line
-            // or, tripled, on several; a tripled one may end in up to two
-            // more quotes of its own.
+        } else if ((c == '"' || c == '\'') && (lineStart || (previous && strchr("=[{,.", previous)))) {
+            // A string, where a key or a value starts (elsewhere the reader
+            // takes the quote as part of a malformed value): basic ("", with escapes) or literal (''), on one
+            // line or, tripled, on several; a tripled one may end in up to two more quotes of its own.
             const std::string_view triple = c == '"' ? "\"\"\"" : "'''";
             const bool multiLine = startsWith(text, i, triple);
             i += multiLine ? 3 : 1;
@@ -56,6 +60,7 @@ bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
                 ++i;
             }
             previous = c;
+            lineStart = false;
         } else if (static_cast<unsigned char>(c) >= 0x80) {
             reason = "a character that is not ASCII outside a string or comment";
             return false;
@@ -76,7 +81,10 @@ bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
             } else if ((c == ']' || c == '}') && depth > 0) {
                 --depth;
             }
-            if (c != ' ' && c != '\t' && c != '\r') previous = c;
+            if (c != ' ' && c != '\t' && c != '\r') {
+                previous = c;
+                lineStart = false;
+            }
             ++i;
         }
     }

@@ -13,7 +13,9 @@ namespace regmap {
 // the 1-based line and the reason.  Refused, outside strings and comments:
 // a byte that is not ASCII, a '}' where an array expects a value (after
 // '[' or ','), and a table header that does not start with a key; none is
-// valid TOML, so no valid map is refused.
+// valid TOML, so no valid map is refused.  A string is one where a key or
+// a value may start: a quote inside a malformed value is not one to the
+// reader, which then looks at the bytes after it as it would at a value's.
 bool prescanToml(std::string_view text, unsigned &line, std::string &reason);
 
 }  // namespace regmap

@@ -14,6 +14,15 @@ size_t skipBlanks(std::string_view text, size_t at) {
     return at;
 }
 
+// Whether the first byte from `at` past blanks and line breaks is not ASCII:
+// the reader asks whether it is a blank, which it cannot answer for every
+// character (after a backslash in a multi-line string).
+bool nonAsciiAfterBlanks(std::string_view text, size_t at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+        ++at;
+    return at < text.size() && static_cast<unsigned char>(text[at]) >= 0x80;
+}
+
 // A bare key's character or a quoted key's opening quote.
 bool startsKey(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -48,6 +57,9 @@ bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
                 if (text[i] == '\n') {
                     if (!multiLine) break;  // unterminated: the reader reports it
                     ++line;
+                } else if (text[i] == '\\' && c == '"' && multiLine && nonAsciiAfterBlanks(text, i + 1)) {
+                    reason = "a character that is not ASCII after a backslash";
+                    return false;
                 } else if (text[i] == '\\' && c == '"' && i + 1 < text.size() && text[i + 1] != '\n') {
                     ++i;
                 }

@@ -31,8 +31,12 @@ const CheckCase kCheckCases[] = {
     {block("{ name = \"A\", offset = 0, width = 8 },\n{ name = \"a\", offset = 4, width = 8 },\n"),
      "7: duplicate name X.a (also at line 6)\n"},
     // What the TOML reader would mishandle is refused before it reads.
-    {"[[block]]\nname = \"X\"\nspace = reg\xC3\xA9\n", "3: a character that is not ASCII outside a string or comment\n"},
-    {"[[block]]\nname = \"X\"\nspace = 0\"\xC3\xA9\"\n", "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\nspace = reg\xC3\xA9\n",
+     "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\nspace = 0\"\xC3\xA9\"\n",
+     "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\ndescription = \"\"\"a \\\n  \xC3\xA9\"\"\"\n",
+     "3: a character that is not ASCII after a backslash\n"},
     {"[[block]]\nname = \"X\"\ninstances = [ # none\n}]\n", "4: '}' where a value is expected\n"},
 };
 

@@ -51,9 +51,10 @@ bench:
 	./build-bench/bin/tkv_bench
 
 # Static analysis of lib/, console/, sim/, tool/ and python/ with clang-tidy and cppcheck;
-# only the compile commands are needed, nothing is built.
+# only the compile commands and the sources generated from the register maps are needed.
 tidy:
 	cmake --preset tidy $(CMAKE_ARGS) >/dev/null
+	cmake --build build-tidy --target tkv_regmap_offsets tkv_shipped_regmaps >/dev/null
 	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/|tool/|python/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \

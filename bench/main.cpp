@@ -47,6 +47,7 @@ constexpr Comparison kComparisons[] = {
     {"tkvtool-sim capture / raw dump (frame)", "frame/capture", "frame/rawdump", 2.0},
     {"tkvtool-sim snapshot / version", "state/snapshot", "oneshot/tkvtool", 5.0},
     {"tkvtool-sim diff of two snapshots / version", "state/diff", "oneshot/tkvtool", 2.0},
+    {"tkvtool-sim read NAME / read reg ADDR", "readname/tkvtool", "readnumber/tkvtool", 1.3},
 };
 
 }  // namespace

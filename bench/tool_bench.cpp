@@ -1,8 +1,9 @@
 // tkvtool beside the peer tools over the same 16 MiB: the raw dump against
 // xxd, the hex+ASCII dump against hexdump -C and xxd (on a fresh device's
 // zeros, and on pseudo-random bytes loaded into the device), a one-shot
-// command against a trivial program, a 720x576 frame grab against a raw
-// dump of the same bytes, and a snapshot and a diff against the one-shot.
+// command against a trivial program, a register read by name against the
+// same read by number, a 720x576 frame grab against a raw dump of the same
+// bytes, and a snapshot and a diff against the one-shot.
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -115,6 +116,14 @@ void toolVersion(benchmark::State &state) {
     runEachIteration(state, argv);
 }
 
+// One register read, by its number and by its name: the name costs what
+// looking it up in the register map costs.
+void toolRead(benchmark::State &state, bool byName) {
+    const char *const byNumber[] = {TKVTOOL_SIM_PATH, "read", "reg", "100c0", nullptr};
+    const char *const named[] = {TKVTOOL_SIM_PATH, "read", "ZV0.PORT_CTRL", nullptr};
+    runTool(state, byName ? named : byNumber, false);
+}
+
 // A whole dump is one iteration; the fastest of five counts.
 void asDump(benchmark::internal::Benchmark *b) {
     b->Iterations(1)->Repetitions(5)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -154,6 +163,18 @@ BENCHMARK_CAPTURE(toolSnapshot, diff, true)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(toolVersion)
     ->Name("oneshot/tkvtool")
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(toolRead, number, false)
+    ->Name("readnumber/tkvtool")
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(toolRead, name, true)
+    ->Name("readname/tkvtool")
     ->Iterations(200)
     ->Repetitions(5)
     ->UseRealTime()

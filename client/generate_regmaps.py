@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Compiles the shipped register maps into C++: the blocks of regmaps/*.toml,
-file by file, filling the same structures as the TOML loader (regmap.h), so
-that the programs need not read them at start-up.
+"""Compiles the shipped register maps into C++, so that the programs need not
+read them at start-up.
 
-Usage: generate_regmaps.py OUTPUT.cpp INSTALLED_DIR MAP.toml...
+  generate_regmaps.py blocks OUTPUT.cpp INSTALLED_DIR MAP.toml...
+    the blocks of the maps, file by file, filling the same structures as the
+    TOML loader (regmap.h); INSTALLED_DIR is where the maps are installed:
+    the blocks name their file there, as a fault found against a user's map
+    cites them.
+  generate_regmaps.py offsets OUTPUT.h MAP.toml...
+    a private header of the register-space addresses (INSTANCE_REGISTER)
+    and field masks (BLOCK_REGISTER_field), for the simulator.
 
-INSTALLED_DIR is where the maps are installed: the blocks name their file
-there, as a fault found against a user's map cites them.  The maps are
-expected to be sound (tkvtool regmap check); anything this script does not
-know stops the build.
+The maps are expected to be sound (tkvtool regmap check); anything this
+script does not know stops the build.
 """
 import os
 import re
@@ -131,15 +135,46 @@ class Generator:
         return "".join(self.block(b) for b in self.data.get("block", []))
 
 
-def main():
-    if len(sys.argv) < 3:
-        sys.exit(__doc__)
-    output, installed, maps = sys.argv[1], sys.argv[2], sorted(sys.argv[3:], key=os.path.basename)
+def offsets(maps):
+    lines = []
+    for path in maps:
+        with open(path, "rb") as f:
+            data = tomllib.load(f)
+        for b in data.get("block", []):
+            if b["space"] != "reg":
+                continue
+            instances = b.get("instances") or [{"name": b["name"], "base": 0}]
+            for r in b.get("register", []):
+                for i in instances:
+                    lines.append(f"constexpr uint32_t {i['name']}_{r['name']} = {i['base'] + r['offset']:#x};")
+                for f in r.get("fields", []):
+                    bits = f["bits"]
+                    lsb, msb = (bits, bits) if isinstance(bits, int) else map(int, bits.split("-"))
+                    mask = ((1 << (msb - lsb + 1)) - 1) << lsb
+                    lines.append(f"constexpr uint64_t {b['name']}_{r['name']}_{f['name']} = {mask:#x};")
+    body = "\n".join(lines)
+    return ("// Generated from regmaps/*.toml by client/generate_regmaps.py: do not edit.\n"
+            "// Register-space addresses and field masks of the shipped maps.\n"
+            "#ifndef TKV_REGMAP_OFFSETS_H\n#define TKV_REGMAP_OFFSETS_H\n\n#include <stdint.h>\n\n"
+            f"namespace regmap_offsets {{\n\n{body}\n\n}}  // namespace regmap_offsets\n\n#endif\n")
+
+
+def blocks(installed, maps):
     body = "".join(f"  // {os.path.basename(m)}\n" + Generator(m, installed).blocks() for m in maps)
-    text = ("// Generated from regmaps/*.toml by client/generate_regmaps.py: do not edit.\n"
+    return ("// Generated from regmaps/*.toml by client/generate_regmaps.py: do not edit.\n"
             '#include "regmap_files.h"\n\nnamespace regmap {\n\n'
             "std::vector<Block> shippedBlocks() {\n  std::vector<Block> blocks;\n"
             f"{body}  return blocks;\n}}\n\n}}  // namespace regmap\n")
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) >= 3 and args[0] == "blocks":
+        output, text = args[1], blocks(args[2], sorted(args[3:], key=os.path.basename))
+    elif len(args) >= 2 and args[0] == "offsets":
+        output, text = args[1], offsets(sorted(args[2:], key=os.path.basename))
+    else:
+        sys.exit(__doc__)
     with open(output + ".tmp", "w", encoding="ascii") as f:
         f.write(text)
     os.replace(output + ".tmp", output)

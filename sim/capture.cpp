@@ -7,14 +7,16 @@
 #include <string.h>
 
 #include "i2c_bus.h"
+#include "regmap_offsets.h"
 #include "settings.h"
 #include "state_mapping.h"
 
 namespace sim {
 namespace {
 
-constexpr uint32_t kPortControl[kCapturePorts] = {0x100C0, 0x100D0};
-constexpr uint32_t kCaptureEnable = 1u << 0;
+constexpr uint32_t kPortControl[kCapturePorts] = {regmap_offsets::ZV0_PORT_CTRL,
+                                                  regmap_offsets::ZV1_PORT_CTRL};
+constexpr uint64_t kCaptureEnable = regmap_offsets::ZV_PORT_CTRL_capture;
 
 // Video memory is at 0x10000000 in the controller's address map; each port
 // captures into two buffers 32 MiB apart (port 0 at the start of video

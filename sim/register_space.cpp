@@ -8,13 +8,16 @@
 
 #include "capture.h"
 #include "i2c_bus.h"
+#include "regmap_offsets.h"
 #include "state_mapping.h"
 
 namespace sim {
 namespace {
 
-constexpr uint32_t kCrtcIndexPort = 0x103D4;
-constexpr uint32_t kCrtcDataPort = 0x103D5;
+using namespace regmap_offsets;
+
+constexpr uint32_t kCrtcIndexPort = CRTC_PORT_INDEX;
+constexpr uint32_t kCrtcDataPort = CRTC_PORT_DATA;
 
 // A register that is hardware; `index` tells the channel or port.
 enum class Hook { I2c, CrtcData, PortControl, PortSize };
@@ -24,13 +27,11 @@ struct HookRange {
     int index;
 };
 constexpr HookRange kHooks[] = {
-    {0x00, 5, Hook::I2c, 0},
-    {0x10, 5, Hook::I2c, 1},
-    {kCrtcDataPort, 1, Hook::CrtcData, 0},
-    {0x100C0, 1, Hook::PortControl, 0},
-    {0x100D0, 1, Hook::PortControl, 1},
-    {0x100CC, 4, Hook::PortSize, 0},
-    {0x100DC, 4, Hook::PortSize, 1},
+    // An I2C master channel: its five byte registers, prescale low to command/status.
+    {I2C0_PRERLO, 5, Hook::I2c, 0},           {I2C1_PRERLO, 5, Hook::I2c, 1},
+    {kCrtcDataPort, 1, Hook::CrtcData, 0},    {ZV0_PORT_CTRL, 1, Hook::PortControl, 0},
+    {ZV1_PORT_CTRL, 1, Hook::PortControl, 1}, {ZV0_SIZE, 4, Hook::PortSize, 0},
+    {ZV1_SIZE, 4, Hook::PortSize, 1},
 };
 
 const HookRange *hookAt(uint32_t offset) {

@@ -33,6 +33,10 @@ const CheckCase kCheckCases[] = {
     // What the TOML reader would mishandle is refused before it reads.
     {"[[block]]\nname = \"X\"\nspace = reg\xC3\xA9\n",
      "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\nspace = 0\"\xC3\xA9\"\n",
+     "3: a character that is not ASCII outside a string or comment\n"},
+    {"[[block]]\nname = \"X\"\ndescription = \"\"\"a \\\n  \xC3\xA9\"\"\"\n",
+     "3: a character that is not ASCII after a backslash\n"},
     {"[[block]]\nname = \"X\"\ninstances = [ # none\n}]\n", "4: '}' where a value is expected\n"},
 };
 

@@ -63,13 +63,13 @@ SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')
 format:
 	$(CLANG_FORMAT) -i $(SOURCES)
 format-check:
-	$(CLANG_FORMAT) --dry-run --Werror $(SOURCES)
+	@$(CLANG_FORMAT) --dry-run --Werror $(SOURCES) && echo "$(words $(SOURCES)) files follow .clang-format"
 
 # Static analysis of every compiled source (the tests' aside) with clang-tidy
 # and cppcheck; only the compile commands are needed, nothing is built.
 tidy:
 	cmake --preset tidy $(CLANG_COMPILERS) $(CMAKE_ARGS) >/dev/null
-	$(RUN_CLANG_TIDY) -quiet -p build-tidy '(lib|common|console|sim|tool|python)/' >build-tidy/clang-tidy.log 2>&1 || \
+	$(RUN_CLANG_TIDY) -quiet -p build-tidy '(lib|common|console|sim|tool|python|examples)/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
 	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests

@@ -39,18 +39,17 @@ asan-test:
 	$(call preset,asan)
 	ctest --preset asan -j$(JOBS)
 
-# The console, one-shot and tkvtool tests of the default build with the
-# programs under valgrind's memcheck: any report changes the program's exit
-# status and output, so the test fails.
+# The console, one-shot and tkvtool tests of the default build (label
+# "programs") with the programs under valgrind's memcheck: any report changes
+# the program's exit status and output, so the test fails.
 VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
 valgrind-test: build
-	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build/bin/tkv_console_tests
-	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build/bin/tkvtool_tests
+	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ctest --preset default -L programs -j$(JOBS)
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz:
-	$(call preset,fuzz,,$(CLANG_COMPILERS))
+	$(call preset,fuzz,fuzz_targets,$(CLANG_COMPILERS))
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 # Benchmarks: each figure beside its baseline, then their ratios.

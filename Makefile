@@ -1,7 +1,7 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
 # Each build kind is a preset of CMakePresets.json, built in build-<preset>
 # (the default one in build).
-.PHONY: all build run test asan-test valgrind-test fuzz bench tidy python-bench clean
+.PHONY: all build run test asan-test valgrind-test fuzz bench format format-check tidy python-bench clean
 
 all: build
 
@@ -11,8 +11,17 @@ JOBS ?= $(shell nproc)
 # The build's own makes need not announce every directory they enter.
 MAKEFLAGS += --no-print-directory
 
+# A tool found by its name, or else by the newest versioned name
+# (clang-format-19 ...), so that any Debian release's LLVM will do.
+find_tool = $(or $(shell command -v $(1)),$(shell ls -v /usr/bin/$(1)-[0-9]* 2>/dev/null | tail -n1),$(1))
+CLANG_FORMAT ?= $(call find_tool,clang-format)
+RUN_CLANG_TIDY ?= $(call find_tool,run-clang-tidy)
+CLANG ?= $(call find_tool,clang)
+CLANGXX ?= $(call find_tool,clang++)
+CLANG_COMPILERS = -DCMAKE_C_COMPILER=$(CLANG) -DCMAKE_CXX_COMPILER=$(CLANGXX)
+
 # Configures preset $(1) and builds it, or only the targets $(2).
-preset = cmake --preset $(1) $(CMAKE_ARGS) >/dev/null && \
+preset = cmake --preset $(1) $(3) $(CMAKE_ARGS) >/dev/null && \
   cmake --build --preset $(1) -j$(JOBS) $(if $(2),--target $(2))
 
 build:
@@ -30,19 +39,17 @@ asan-test:
 	$(call preset,asan)
 	ctest --preset asan -j$(JOBS)
 
-# The console, one-shot and tkvtool tests with the programs under valgrind's
-# memcheck: any report changes the program's exit status and output, so the
-# test fails.
+# The console, one-shot and tkvtool tests of the default build (label
+# "programs") with the programs under valgrind's memcheck: any report changes
+# the program's exit status and output, so the test fails.
 VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
-valgrind-test:
-	$(call preset,valgrind)
-	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkv_console_tests
-	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ./build-valgrind/bin/tkvtool_tests
+valgrind-test: build
+	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ctest --preset default -L programs -j$(JOBS)
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz:
-	$(call preset,fuzz)
+	$(call preset,fuzz,fuzz_targets,$(CLANG_COMPILERS))
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 # Benchmarks: each figure beside its baseline, then their ratios.
@@ -50,12 +57,20 @@ bench:
 	$(call preset,bench)
 	./build-bench/bin/tkv_bench
 
-# Static analysis of lib/, console/, sim/, tool/ and python/ with clang-tidy and cppcheck;
-# only the compile commands and the sources generated from the register maps are needed.
+# Every C and C++ source of the tree, for the style check.
+SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')
+format:
+	$(CLANG_FORMAT) -i $(SOURCES)
+format-check:
+	@$(CLANG_FORMAT) --dry-run --Werror $(SOURCES) && echo "$(words $(SOURCES)) files follow .clang-format"
+
+# Static analysis of every compiled source (the tests' aside) with clang-tidy
+# and cppcheck; only the compile commands and the sources generated from the
+# register maps are needed.
 tidy:
-	cmake --preset tidy $(CMAKE_ARGS) >/dev/null
+	cmake --preset tidy $(CLANG_COMPILERS) $(CMAKE_ARGS) >/dev/null
 	cmake --build build-tidy --target tkv_regmap_offsets tkv_shipped_regmaps >/dev/null
-	run-clang-tidy-14 -quiet -p build-tidy 'lib/|console/|sim/|tool/|python/' >build-tidy/clang-tidy.log 2>&1 || \
+	$(RUN_CLANG_TIDY) -quiet -p build-tidy '(lib|common|console|sim|client|tool|python|examples)/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
 	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests
@@ -66,4 +81,4 @@ python-bench: build
 	  /usr/bin/python3 python/bench/compare.py build/python/tkv_python_bench
 
 clean:
-	rm -rf build build-asan build-valgrind build-fuzz build-bench build-tidy
+	rm -rf build build-asan build-fuzz build-bench build-tidy

@@ -2,10 +2,10 @@
 // port.  Their numbers are decimal.
 #include <stdio.h>
 
-#include "../common/zoom_video_port.h"
 #include "commands.h"
 #include "tekvaro.h"
 #include "text_helpers.h"
+#include "zoom_video_port.h"
 
 namespace {
 

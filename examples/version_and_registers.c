@@ -13,8 +13,7 @@
 
 enum { I2C0_FIRST = 0x00, I2C0_LAST = 0x04 };
 
-int main(void)
-{
+int main(void) {
     int ver[4];
     if (tkvOpen(0) < 0) {
         fputs("cannot open the device\n", stderr);

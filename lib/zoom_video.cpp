@@ -3,8 +3,8 @@
 // Everything but the decoder addresses lives in the controller's registers.
 #include <stdio.h>
 
-#include "../common/zoom_video_port.h"
 #include "tekvaro.h"
+#include "zoom_video_port.h"
 
 namespace {
 

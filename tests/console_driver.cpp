@@ -11,6 +11,8 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,10 +27,6 @@ extern char **environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A key with no visible reaction (such as Left at the start of the line) is
-// taken as consumed after this long.
-constexpr auto kSilentKeyWait = std::chrono::milliseconds(200);
 
 // argv/envp built before fork, so the child only calls exec.
 struct ExecImage {
@@ -107,6 +105,52 @@ bool terminalIsRaw(int master) {
     return tcgetattr(master, &now) == 0 && !(now.c_lflag & ICANON);
 }
 
+// The first line of a file of /proc/PID/, empty when there is none.
+std::string procLine(pid_t pid, const char *file, const char *prefix = "") {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/%s", static_cast<int>(pid), file);
+    FILE *f = fopen(path, "re");
+    if (!f) return {};
+    char line[512];
+    std::string found;
+    while (found.empty() && fgets(line, sizeof line, f))
+        if (strncmp(line, prefix, strlen(prefix)) == 0) found = line + strlen(prefix);
+    fclose(f);
+    return found;
+}
+
+// The process state letter of /proc/PID/stat (S, R, T, Z ...); 0 once gone.
+char processState(pid_t pid) {
+    const std::string stat = procLine(pid, "stat");
+    const size_t end = stat.rfind(')');  // the command name may hold anything
+    return end == std::string::npos || end + 2 >= stat.size() ? 0 : stat[end + 2];
+}
+
+// True while the program sleeps in a read of its standard input with every
+// typed byte taken: it has reacted to all keys so far and waits for the next.
+bool waitsForKey(pid_t pid, int slave) {
+    int unread = 0;
+    if (ioctl(slave, FIONREAD, &unread) != 0 || unread != 0) return false;
+    long number = -1;
+    unsigned long fd = 1;
+    return sscanf(procLine(pid, "syscall").c_str(), "%ld %lx", &number, &fd) == 2 && number == SYS_read &&
+           fd == 0;
+}
+
+// The read calls the process has made so far; -1 once it is gone.
+long long readCalls(pid_t pid) {
+    const std::string count = procLine(pid, "io", "syscr:");
+    return count.empty() ? -1 : strtoll(count.c_str(), nullptr, 10);
+}
+
+// True while the signal waits to be delivered to the process.
+bool signalPending(pid_t pid, int sig) {
+    const unsigned long long bit = 1ull << (sig - 1);
+    for (const char *mask : {"SigPnd:", "ShdPnd:"})
+        if (strtoull(procLine(pid, "status", mask).c_str(), nullptr, 16) & bit) return true;
+    return false;
+}
+
 // Splits typed text into keys: single bytes, except that an escape sequence
 // (ESC [ parameters final-byte) is one key, as a terminal sends it.
 std::vector<std::string> splitKeys(const std::string &keys) {
@@ -125,64 +169,69 @@ std::vector<std::string> splitKeys(const std::string &keys) {
 }
 
 // Feeds keys to the terminal: all at once, or one at a time, each only when
-// the previous one has had its effect and the program waits in raw mode again
-// (so no key meets the normal line discipline).
+// the program has taken the previous one, reacted, and waits for a key in raw
+// mode again (so no key meets the normal line discipline).
 class KeyFeeder {
 public:
     KeyFeeder(const std::string &keys, bool oneAtATime)
         : keys_(oneAtATime ? splitKeys(keys) : std::vector<std::string>{keys}), oneAtATime_(oneAtATime) {}
 
-    bool done() const { return next_ >= keys_.size() || failed_; }
+    // True once every key is typed and the program has taken them all.
+    bool done(pid_t pid, int slave) { return failed_ || (!typing() && taken(pid, slave)); }
 
     // True when a write should be tried now.
-    bool ready(int master, size_t outputSize) {
-        if (done()) return false;
+    bool ready(int master, int slave, pid_t pid) {
+        if (!typing()) return false;
         if (!oneAtATime_) return true;
-        if (awaiting_) {
-            // The first key waits for the prompt; the others for their echo.
-            bool reacted = outputSize > outputBefore_;
-            bool silent = next_ > 0 && Clock::now() - sentAt_ > kSilentKeyWait;
-            if (!reacted && !silent) return false;
-            awaiting_ = false;
-        }
-        return terminalIsRaw(master);
+        return taken(pid, slave) && terminalIsRaw(master);
     }
 
-    void write(int master, size_t outputSize) {
+    void write(int master, pid_t pid) {
         std::string &key = keys_[next_];
+        const long long readsBefore = readCalls(pid);  // before: the program may take the key at once
         ssize_t n = ::write(master, key.data() + offset_, key.size() - offset_);
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR) failed_ = true;  // the program has gone
             return;
         }
+        readsAtWrite_ = readsBefore;
         offset_ += static_cast<size_t>(n);
         if (offset_ < key.size()) return;
         ++next_;
         offset_ = 0;
-        awaiting_ = oneAtATime_;
-        outputBefore_ = outputSize;
-        sentAt_ = Clock::now();
     }
 
-    bool pacing() const { return oneAtATime_ && !done(); }
+    bool pacing() const { return oneAtATime_ && typing(); }
 
 private:
+    bool typing() const { return next_ < keys_.size() && !failed_; }
+
+    // The keys typed so far have reached the program (the terminal passes
+    // them on asynchronously: until the program's read returns, an empty
+    // input queue only means they are on their way) and it waits for more.
+    bool taken(pid_t pid, int slave) const {
+        return (readsAtWrite_ < 0 || readCalls(pid) != readsAtWrite_) && waitsForKey(pid, slave);
+    }
+
     std::vector<std::string> keys_;
     bool oneAtATime_;
     size_t next_ = 0, offset_ = 0;
     bool failed_ = false;
-    bool awaiting_ = true;  // nothing goes in before the first prompt
-    size_t outputBefore_ = 0;
-    Clock::time_point sentAt_;
+    long long readsAtWrite_ = -1;  // the program's read calls when a key was last written
 };
 
-// Sends the signal; after SIGSTOP waits until the child has stopped.  A
-// moment's pause lets the child's handler run before the next step.
-void sendSignal(pid_t pid, int sig, Clock::time_point deadline) {
+// Sends the signal and waits for its effect before the next step: after
+// SIGSTOP until the child has stopped; after any other until the child has
+// taken it and waits for a key again, or has stopped or ended.
+void sendSignal(pid_t pid, int slave, int sig, Clock::time_point deadline) {
     kill(pid, sig);
-    for (int status = 0; sig == SIGSTOP && Clock::now() < deadline; usleep(1000))
-        if (waitpid(pid, &status, WNOHANG | WUNTRACED) == pid) return;
-    usleep(20000);
+    for (; Clock::now() < deadline; usleep(1000)) {
+        const char state = processState(pid);
+        if (state == 0 || state == 'Z') return;
+        if (sig == SIGSTOP ? state == 'T'
+                           : !signalPending(pid, sig) && (state == 'T' || waitsForKey(pid, slave)))
+            return;
+    }
 }
 
 // Waits for the child, killing it once the deadline has passed.
@@ -209,8 +258,14 @@ bool reaped(pid_t pid, int &exitCode, int &signalNumber) {
     return true;
 }
 
-// How long the terminal must stay quiet after the program ended.
-constexpr int kSettleMs = 30;
+// Written to the terminal once the program has ended: the terminal passes
+// its output on asynchronously, so everything the program wrote has been
+// collected when this arrives after it.
+const std::string kEndOfOutput = "\037end of the program's output\037";
+
+bool endsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), std::string::npos, end) == 0;
+}
 
 int millisecondsLeft(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -269,13 +324,10 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
             run.timedOut = true;
             kill(pid, SIGKILL);
         }
-        const std::string &waitingFor = options.waitingFor;
-        const bool waiting =
-            !exited && feeder.done() && run.output.size() >= waitingFor.size() &&
-            run.output.compare(run.output.size() - waitingFor.size(), std::string::npos, waitingFor) == 0 &&
-            terminalIsRaw(master);
+        const bool waiting = !exited && endsWith(run.output, options.waitingFor) && terminalIsRaw(master) &&
+                             feeder.done(pid, slave);
         if (waiting && signalsSent < options.signalsWhenWaiting.size()) {
-            sendSignal(pid, options.signalsWhenWaiting[signalsSent++], deadline);
+            sendSignal(pid, slave, options.signalsWhenWaiting[signalsSent++], deadline);
         } else if (waiting && options.keysAfterSignals && !typingAfterSignals) {
             feeder = KeyFeeder(*options.keysAfterSignals, true);
             typingAfterSignals = true;
@@ -286,18 +338,27 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) 
             reap(pid, deadline, run.timedOut, run.exitCode, run.signal);
             return run;
         }
-        bool writeNow = !exited && feeder.ready(master, run.output.size());
+        bool writeNow = !exited && feeder.ready(master, slave, pid);
         pollfd fds[2] = {{master, static_cast<short>(POLLIN | (writeNow ? POLLOUT : 0)), 0},
                          {errOpen ? errPipe[0] : -1, POLLIN, 0}};
-        int wait = exited ? kSettleMs : feeder.pacing() ? 1 : std::min(millisecondsLeft(deadline), 20);
-        int ready = poll(fds, 2, wait);
-        if (ready < 0 && errno != EINTR) break;
+        int wait = feeder.pacing() ? 1 : std::min(millisecondsLeft(deadline), 20);
+        if (poll(fds, 2, wait) < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) drain(master, run.output);
         if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
             errOpen = drain(errPipe[0], run.errors);
-        if (writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, run.output.size());
-        if (exited && ready == 0 && !errOpen) break;  // gone, and quiet since
-        if (!exited) exited = reaped(pid, run.exitCode, run.signal);
+        if (writeNow && (fds[0].revents & POLLOUT)) feeder.write(master, pid);
+        if (exited && !errOpen && endsWith(run.output, kEndOfOutput)) {
+            run.output.resize(run.output.size() - kEndOfOutput.size());
+            break;
+        }
+        if (exited && Clock::now() > deadline) {
+            run.timedOut = true;
+            break;
+        }
+        if (!exited && reaped(pid, run.exitCode, run.signal)) {
+            exited = true;
+            if (::write(slave, kEndOfOutput.data(), kEndOfOutput.size()) < 0) break;
+        }
     }
     close(slave);
 

@@ -4,14 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-namespace {
+#include "numbers.h"
 
-int digitOf(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -117,7 +112,7 @@ bool Reader::row(uint64_t offset, Line body, bool xxdStyle) {
         if (wordLength % 2 != 0 || (!xxdStyle && wordLength != 2))
             return fail("'%.*s' is not a hex byte", word, wordLength);
         for (const char *digit = word; digit < p; digit += 2) {
-            const int high = digitOf(digit[0]), low = digitOf(digit[1]);
+            const int high = hexDigitValue(digit[0]), low = hexDigitValue(digit[1]);
             if (high < 0 || low < 0) return fail("'%.*s' is not a hex byte", word, wordLength);
             if (count == sizeof bytes) return fail("%.*smore than 64 bytes in a row", "", 0);
             bytes[count++] = static_cast<uint8_t>(high << 4 | low);
@@ -146,9 +141,9 @@ bool Reader::line(Line line) {
     }
     uint64_t offset = 0;
     const char *p = line.at;
-    for (; p < line.end && digitOf(*p) >= 0; ++p) {
+    for (; p < line.end && hexDigitValue(*p) >= 0; ++p) {
         if (offset >> 60) return fail("%.*sthe offset is too large", "", 0);
-        offset = offset << 4 | static_cast<uint64_t>(digitOf(*p));
+        offset = offset << 4 | static_cast<uint64_t>(hexDigitValue(*p));
     }
     const bool xxdStyle = p < line.end && *p == ':';
     if (p == line.at || (p < line.end && !xxdStyle && !isBlank(*p)))

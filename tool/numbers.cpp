@@ -1,20 +1,19 @@
 #include "numbers.h"
 
-namespace {
-
-// The value of a digit in base 16, or -1.
-int digitValue(char c) {
+int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
+namespace {
+
 bool parseDigits(const char *word, unsigned base, uint64_t max, uint64_t &value) {
     if (!*word) return false;
     uint64_t n = 0;
     for (; *word; ++word) {
-        int digit = digitValue(*word);
+        int digit = hexDigitValue(*word);
         if (digit < 0 || static_cast<unsigned>(digit) >= base || static_cast<uint64_t>(digit) > max)
             return false;
         if (n > (max - static_cast<uint64_t>(digit)) / base) return false;  // n * base + digit > max

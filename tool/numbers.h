@@ -5,6 +5,9 @@
 
 #include <stdint.h>
 
+// The value of a hex digit, or -1.
+int hexDigitValue(char c);
+
 // True when `word` is entirely a hex number no larger than `max`.
 bool parseHex(const char *word, uint64_t max, uint64_t &value);
 // True when `word` is entirely decimal digits for a number no larger than `max`.

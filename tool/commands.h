@@ -17,6 +17,7 @@ int runLoad(const Invocation &invocation);
 int openLoadInput(Invocation &invocation);
 int runI2cList(const Invocation &invocation);
 int runI2cDetect(const Invocation &invocation);
+int runI2cShow(const Invocation &invocation);
 int runI2cDump(const Invocation &invocation);
 int runI2cGet(const Invocation &invocation);
 int runI2cSet(const Invocation &invocation);

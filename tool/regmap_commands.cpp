@@ -4,9 +4,12 @@
 #include <stdio.h>
 
 #include "commands.h"
+#include "i2c_check.h"
+#include "json_output.h"
 #include "names.h"
 #include "output.h"
 #include "report.h"
+#include "tekvaro.h"
 
 namespace {
 
@@ -14,28 +17,57 @@ bool matches(const char *pattern, const std::string &name) {
     return fnmatch(pattern, name.c_str(), FNM_CASEFOLD) == 0;
 }
 
-int showRegister(const Invocation &in, const regmap::Name &n) {
-    const regmap::Register &r = *n.reg;
-    const Space &space = *findSpace(regmap::spaceName(n.block->space));
-    outputPrint("  %-16s 0x%08x", r.name.c_str(), n.address());
-    if (r.access == regmap::Access::WriteOnly) {
+// A register and its decoded fields, as text or into `list` (--json); a
+// write-only register has no `value`.
+void showValue(const regmap::Register &r, uint32_t address, const uint64_t *value, Json *list,
+               int addressDigits = 8) {
+    if (list) {
+        Json item = {{"name", r.name}, {"address", address}, {"value", value ? Json(*value) : Json()}};
+        if (value)
+            for (const regmap::Field &f : r.fields) item["fields"][f.name] = f.extract(*value);
+        list->push_back(item);
+        return;
+    }
+    outputPrint("  %-16s 0x%0*x", r.name.c_str(), addressDigits, address);
+    if (!value) {
         outputPrint(" write-only\n");
+        return;
+    }
+    outputPrint(" = 0x%0*llx\n", static_cast<int>(2 * r.bytes()), static_cast<unsigned long long>(*value));
+    for (const regmap::Field &f : r.fields) {
+        outputPrint("      %s = ", f.name.c_str());
+        printFieldValue(f, f.extract(*value));
+        outputPrint("\n");
+    }
+}
+
+// One register of a block in a space of the device.
+int showRegister(const regmap::Name &n, Json *list) {
+    const regmap::Register &r = *n.reg;
+    if (r.access == regmap::Access::WriteOnly) {
+        showValue(r, n.address(), nullptr, list);
         return kExitOk;
     }
+    const Space &space = *findSpace(regmap::spaceName(n.block->space));
     uint64_t value = 0;
     if (int error = space.read(n.address(), r.bytes(), value)) {
-        outputPrint("\n");
         outputFlush();
         return requestFailed("read", space.name, n.address(), r.bytes(), error);
     }
-    outputPrint(" = 0x%0*llx\n", static_cast<int>(2 * r.bytes()), static_cast<unsigned long long>(value));
-    for (const regmap::Field &f : r.fields) {
-        outputPrint("      %s = ", f.name.c_str());
-        printFieldValue(f, f.extract(value));
-        outputPrint("\n");
-    }
-    (void)in;
+    showValue(r, n.address(), &value, list);
     return kExitOk;
+}
+
+// The heading of a block, or its object in the --json document.
+Json *startBlock(const Invocation &in, Json &document, const std::string &name,
+                 const std::string &description, const char *where) {
+    if (!in.json) {
+        outputPrint("%s: %s (%s)\n", name.c_str(), description.c_str(), where);
+        return nullptr;
+    }
+    document.push_back(
+        {{"block", name}, {"description", description}, {"at", where}, {"registers", Json::array()}});
+    return &document.back()["registers"];
 }
 
 }  // namespace
@@ -44,6 +76,7 @@ int runRegs(const Invocation &in) {
     const regmap::Map *map = deviceMap(in.mapFiles);
     if (!map) return kExitUsage;
     const char *pattern = in.words.empty() ? "*" : in.words[0];
+    Json list = Json::array();
     bool any = false;
     for (const regmap::Block &b : map->blocks)
         for (const regmap::Instance &i : b.instances)
@@ -51,9 +84,19 @@ int runRegs(const Invocation &in) {
                 const std::string name = i.name + "." + r.name;
                 if (!matches(pattern, name) && !matches(pattern, r.name)) continue;
                 any = true;
-                outputPrint("%-26s %-4s 0x%08x %2u %s %s\n", name.c_str(), regmap::spaceName(b.space),
-                            i.base + r.offset, r.width, regmap::accessName(r.access), r.description.c_str());
+                if (in.json)
+                    list.push_back({{"name", name},
+                                    {"space", regmap::spaceName(b.space)},
+                                    {"address", i.base + r.offset},
+                                    {"width", r.width},
+                                    {"access", regmap::accessName(r.access)},
+                                    {"description", r.description}});
+                else
+                    outputPrint("%-26s %-4s 0x%08x %2u %s %s\n", name.c_str(), regmap::spaceName(b.space),
+                                i.base + r.offset, r.width, regmap::accessName(r.access),
+                                r.description.c_str());
             }
+    if (in.json) printJson(list);
     if (any) return kExitOk;
     complain("no register matches '%s'", pattern);
     return kExitFailed;
@@ -61,17 +104,62 @@ int runRegs(const Invocation &in) {
 
 int runShow(const Invocation &in) {
     const regmap::Map &map = *deviceMap(in.mapFiles);  // loaded while the arguments were checked
+    Json document = Json::array();
+    int status = kExitOk;
     for (const regmap::Block &b : map.blocks)
         for (const regmap::Instance &i : b.instances) {
             bool chosen = in.words.empty() && b.space != regmap::Space::I2c;
             for (const char *word : in.words)
                 chosen = chosen || regmap::sameName(word, b.name) || regmap::sameName(word, i.name);
-            if (!chosen) continue;
-            outputPrint("%s: %s (%s 0x%08x)\n", i.name.c_str(), b.description.c_str(),
-                        regmap::spaceName(b.space), i.base);
+            if (!chosen || status) continue;
+            char where[32];
+            snprintf(where, sizeof where, "%s 0x%08x", regmap::spaceName(b.space), i.base);
+            Json *list = startBlock(in, document, i.name, b.description, where);
             for (const regmap::Register &r : b.registers)
-                if (int status = showRegister(in, {&b, &i, &r, nullptr})) return status;
+                if ((status = showRegister({&b, &i, &r, nullptr}, list))) break;
         }
+    if (in.json) printJson(document);
+    return status;
+}
+
+// i2c show: the registers of a device whose type a map knows, read in one
+// transaction, shown as show shows a block.
+int runI2cShow(const Invocation &in) {
+    const regmap::Map &map = *deviceMap(in.mapFiles);
+    const regmap::Block *type = nullptr;
+    std::string known;
+    for (const regmap::Block &b : map.blocks) {
+        if (b.space != regmap::Space::I2c) continue;
+        known += (known.empty() ? "" : "; ") + b.name + " at";
+        for (uint8_t address : b.i2cAddresses) {
+            char text[16];
+            snprintf(text, sizeof text, "%s 0x%02x", address == b.i2cAddresses[0] ? "" : ",", address);
+            known += text;
+            if (address == in.device && !type) type = &b;
+        }
+    }
+    if (!type)
+        return usageError("i2c show", "the register maps know no device at 0x%02x (%s)", in.device,
+                          known.empty() ? "no I2C device types" : known.c_str());
+    if (int status = checkChannelEnabled(in.channel, "i2c show")) return status;
+    unsigned end = 0;
+    for (const regmap::Register &r : type->registers)
+        end = r.offset + r.bytes() > end ? r.offset + r.bytes() : end;
+    uint8_t bytes[256] = {};
+    if (int result = tkvI2cRead(in.channel, in.device, 0, static_cast<int>(end), bytes)) {
+        complain("i2c show %u 0x%02x: %s", in.channel, in.device, i2cReason(result));
+        return kExitFailed;
+    }
+    char where[48];
+    snprintf(where, sizeof where, "I2C channel %u address 0x%02x", in.channel, in.device);
+    Json document = Json::array();
+    Json *list = startBlock(in, document, type->name, type->description, where);
+    for (const regmap::Register &r : type->registers) {
+        uint64_t value = 0;
+        for (unsigned k = 0; k < r.bytes(); ++k) value |= uint64_t{bytes[r.offset + k]} << (8 * k);
+        showValue(r, r.offset, r.access == regmap::Access::WriteOnly ? nullptr : &value, list, 2);
+    }
+    if (in.json) printJson(document);
     return kExitOk;
 }
 

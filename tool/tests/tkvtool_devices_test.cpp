@@ -212,6 +212,10 @@ TEST(TkvtoolJson, EveryCommandThatPrintsValuesGivesOneJsonDocument) {
         {{"edid", "1"}, "d['length'] == 128 and d['bytes'].startswith('00ffffffffffff00') and d['valid']"},
         {{"zv", "info", "0"}, "d['state'] == 'stopped' and d['layer'] is None and d['window'] is None"},
         {{"version"}, "d == {'driver': '1.0.0.0', 'tool': '1.0.0'}"},
+        {{"regs", "ZV0.*"},
+         "[r['name'] for r in d] == ['ZV0.PORT_CTRL', 'ZV0.BUF0', 'ZV0.BUF1', 'ZV0.SIZE']"},
+        {{"show", "ZV1"}, "d[0]['block'] == 'ZV1' and d[0]['registers'][0]['fields']['capture'] == 0"},
+        {{"i2c", "show", "0", "24"}, "d[0]['block'] == 'SAA7111A' and d[0]['registers'][0]['value'] == 0x11"},
     };
     for (const JsonCase &c : cases) {
         std::vector<std::string> args = c.args;
@@ -222,4 +226,19 @@ TEST(TkvtoolJson, EveryCommandThatPrintsValuesGivesOneJsonDocument) {
             document);
         EXPECT_EQ(parsed.exitCode, 0) << c.args[0] << " " << c.args[1] << ": " << document << parsed.err;
     }
+}
+
+// i2c show decodes a device of a type the maps know, and names the types
+// it knows for any other address.
+TEST(TkvtoolI2c, ShowDecodesTheDecoderByItsRegisterMap) {
+    Tool tool;
+    const std::string shown = tool.out({"i2c", "show", "0", "24"});
+    EXPECT_EQ(shown.substr(0, shown.find('\n', shown.find('\n') + 1) + 1),
+              "SAA7111A: SAA7111A video input processor (I2C channel 0 address 0x24)\n"
+              "  CHIP_VERSION     0x00 = 0x11\n");
+    ProcessRun unknown = tool.run({"i2c", "show", "0", "50"});
+    EXPECT_EQ(unknown.err,
+              "tkvtool: the register maps know no device at 0x50 (SAA7111A at 0x24, 0x25)\n"
+              "Try 'tkvtool i2c show --help'\n");
+    EXPECT_EQ(unknown.exitCode, 2);
 }

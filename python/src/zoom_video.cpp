@@ -164,6 +164,8 @@ private:
     const zoom_video::PortRegisters &registers;
 };
 
+}  // namespace
+
 // A named tuple type of the package, made from its field names.
 PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, const char *doc) {
     py::object type =
@@ -172,8 +174,6 @@ PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, 
     module.attr(name) = type;
     return type.ptr();  // the module keeps it
 }
-
-}  // namespace
 
 void bindZoomVideo(py::module_ &module) {
     infoType = namedTuple(module, "ZoomVideoInfo", "capturing layer camera_width camera_height window",

@@ -12,7 +12,11 @@ EXAMPLE = """
     import tekvaro
 
     def survey() -> Optional[int]:
-        with tekvaro.open(0) as dev:
+        with tekvaro.open(0, maps=[]) as dev:
+            control = dev.regs["ZV0.PORT_CTRL"]
+            control.write(capture=1, layer1="on")
+            fields: dict[str, int] = control.decode()
+            names = [r.name for r in dev.regs.find("ZV*")] + list(control.fields["capture"].values.values())
             total = sum(value for value in dev.crtc) + dev.reg.read(0, 8) + dev.pci.read(1, 2)
             dev.i2c(0).write(0x50, 0, [1, 2, 3])
             dev.i2c(0).write(0x50, 0, bytearray(b"ab"))

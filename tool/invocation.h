@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame.h"
 #include "regmap_names.h"
 #include "spaces.h"
 
@@ -39,9 +40,6 @@ enum Option : uint32_t {
     kOptMap = 1 << 21,           // --map FILE: every command that takes names
     kOptDecode = 1 << 22,        // -D, --decode
 };
-
-// How a capture buffer holds its pixels, two bytes each.
-enum class PixelFormat : uint8_t { Uyvy, Yuyv, Rgb565 };
 
 struct Invocation;
 

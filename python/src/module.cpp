@@ -146,6 +146,7 @@ PYBIND11_MODULE(_tekvaro, module) {
     tkvpy::bindPci(module);
     tkvpy::bindZoomVideo(module);
     tkvpy::bindRegisters(module);
+    tkvpy::bindFrame(module);
 
     py::class_<Device>(module, "Device", py::dynamic_attr(),
                        "An open device, from tekvaro.open().  Its parts:\n\n"
@@ -198,6 +199,6 @@ PYBIND11_MODULE(_tekvaro, module) {
 
     // The classes belong to the package users import.
     for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort", "Register",
-                             "Registers"})
+                             "Registers", "Frame"})
         module.attr(name).attr("__module__") = "tekvaro";
 }

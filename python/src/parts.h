@@ -28,6 +28,7 @@ void bindI2c(py::module_ &module);
 void bindPci(py::module_ &module);
 void bindZoomVideo(py::module_ &module);
 void bindRegisters(py::module_ &module);
+void bindFrame(py::module_ &module);
 
 // A named tuple type `name` of the package, made from its field names and
 // kept by `module`.
@@ -43,6 +44,8 @@ py::object crtcRegisters(const ConnectionPtr &connection);
 py::object i2cChannel(const ConnectionPtr &connection, const Integer &channel);
 py::object pciConfig(const ConnectionPtr &connection);
 py::object zoomVideoPort(const ConnectionPtr &connection, const Integer &port);
+// Port `port`'s frame as captured, in the pixel format named `format`.
+py::object captureFrame(const ConnectionPtr &connection, unsigned port, const std::string &format);
 py::object namedRegisters(const ConnectionPtr &connection, const std::shared_ptr<const regmap::Map> &map);
 
 // Before an I2C transaction on `channel`, with the library lock held and

@@ -20,6 +20,7 @@ Numbers are Python ints, data is bytes, and failures are exceptions.
         camera.init(i2c_channel=0)              # decoder at 0x24, layer 1
         camera.start(x=100, y=50)               # the camera's size
         print(camera.info())
+        camera.capture().save_png("frame.png")  # the decoder's UYVY as RGB
         edid = dev.edid(0)
         device_id = dev.pci.read(0x02, width=2)
         control = dev.regs["ZV0.PORT_CTRL"]     # registers by name
@@ -55,6 +56,7 @@ from ._tekvaro import (
     Device,
     DeviceError,
     Error,
+    Frame,
     I2cChannel,
     I2cDisabled,
     I2cError,

@@ -24,6 +24,9 @@ EXAMPLE = """
             camera.init(i2c_channel=0, decoder=0x24, layer=1)
             camera.start(x=0, width=320, zoom_x=2, crtc=1)
             info = camera.info()
+            frame = camera.capture(format="yuyv")
+            frame.save_png("/dev/null")
+            total += frame.width * frame.height + len(frame.data)
             if info.window is not None:
                 total += info.window.cut_left + info.camera_width
             try:

@@ -212,16 +212,7 @@ struct Parser {
     }
 
     bool pixelFormat(const char *word) {
-        static constexpr struct {
-            const char *name;
-            PixelFormat format;
-        } kFormats[] = {
-            {"uyvy", PixelFormat::Uyvy}, {"yuyv", PixelFormat::Yuyv}, {"rgb565", PixelFormat::Rgb565}};
-        for (const auto &f : kFormats) {
-            if (strcmp(word, f.name) != 0) continue;
-            in.pixelFormat = f.format;
-            return true;
-        }
+        if (pixelFormatNamed(word, in.pixelFormat)) return true;
         return fail(usageError(topic, "invalid format '%s' (uyvy, yuyv or rgb565)", word));
     }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame.h"
 #include "regmap_names.h"
 #include "spaces.h"
 
@@ -42,9 +43,6 @@ enum Option : uint32_t {
     kOptInterval = 1 << 24,      // -i MS: watch's poll interval
     kOptChanges = 1 << 25,       // -n COUNT: watch ends after so many changes
 };
-
-// How a capture buffer holds its pixels, two bytes each.
-enum class PixelFormat : uint8_t { Uyvy, Yuyv, Rgb565 };
 
 struct Invocation;
 

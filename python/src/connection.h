@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace tkvpy {
 
@@ -80,6 +81,18 @@ Outcome callWithoutGil(const Connection &connection, Call &&call) {
     takeGilBack(state);
     if (!open) raiseClosed();
     return outcome;
+}
+
+// The same for the client layer's calls, which return 0 or an error number:
+// that number.
+template <typename Call>
+int callClient(const Connection &connection, Call &&call) {
+    return callLibrary(connection, std::forward<Call>(call)).result;
+}
+
+template <typename Call>
+int callClientWithoutGil(const Connection &connection, Call &&call) {
+    return callWithoutGil(connection, std::forward<Call>(call)).result;
 }
 
 }  // namespace tkvpy

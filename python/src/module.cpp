@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <pybind11/stl.h>
+
+#include <string>
 #include <vector>
 
 #include "errors.h"
@@ -104,9 +107,12 @@ void setPart(const py::object &device, const char *name, const py::object &part)
         throw py::error_already_set();
 }
 
-py::object openDevice(const Integer &device) {
-    auto opened = std::make_unique<Device>(static_cast<int>(
-        checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})")));
+py::object openDevice(const Integer &device, const std::vector<std::string> &maps) {
+    const auto number = static_cast<int>(
+        checked(device, kLastDevice, PyExc_ValueError, "device {0} does not exist (0 to {1:#x})"));
+    // The maps first: a fault in one leaves nothing open.
+    const std::shared_ptr<const regmap::Map> map = loadRegisterMap(maps);
+    auto opened = std::make_unique<Device>(number);
     opened->open();
     const ConnectionPtr connection = opened->shared();
     py::object wrapped = py::cast(std::move(opened));
@@ -114,6 +120,7 @@ py::object openDevice(const Integer &device) {
     setPart(wrapped, "vram", videoMemory(connection));
     setPart(wrapped, "crtc", crtcRegisters(connection));
     setPart(wrapped, "pci", pciConfig(connection));
+    setPart(wrapped, "regs", namedRegisters(connection, map));
     return wrapped;
 }
 
@@ -138,13 +145,16 @@ PYBIND11_MODULE(_tekvaro, module) {
     tkvpy::bindI2c(module);
     tkvpy::bindPci(module);
     tkvpy::bindZoomVideo(module);
+    tkvpy::bindRegisters(module);
+    tkvpy::bindFrame(module);
 
     py::class_<Device>(module, "Device", py::dynamic_attr(),
                        "An open device, from tekvaro.open().  Its parts:\n\n"
                        "  reg   register space (a Memory of 16 MiB)\n"
                        "  vram  video memory (a Memory of 256 MiB)\n"
                        "  crtc  CRT controller 0's registers (a Crtc)\n"
-                       "  pci   PCI configuration space (a PciConfig)\n\n"
+                       "  pci   PCI configuration space (a PciConfig)\n"
+                       "  regs  the registers by name (Registers), as the register maps give them\n\n"
                        "and i2c(channel), zv(port), edid(port) and version.  Closing it (close(), or\n"
                        "the end of a with block) ends the connection; its parts then raise Error.")
         .def("__setattr__", [](const py::object &self, const py::str &name,
@@ -184,10 +194,11 @@ PYBIND11_MODULE(_tekvaro, module) {
         });
 
     // tekvaro.open, a plain Python function, calls this.
-    module.def("_open", &tkvpy::openDevice, py::arg("device"));
+    module.def("_open", &tkvpy::openDevice, py::arg("device"), py::arg("maps"));
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.
-    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort"})
+    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort", "Register",
+                             "Registers", "Frame"})
         module.attr(name).attr("__module__") = "tekvaro";
 }

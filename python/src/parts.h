@@ -6,8 +6,16 @@
 
 #include <pybind11/pybind11.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "arguments.h"
 #include "connection.h"
+
+namespace regmap {
+struct Map;
+}
 
 namespace tkvpy {
 
@@ -19,6 +27,15 @@ void bindCrtc(py::module_ &module);
 void bindI2c(py::module_ &module);
 void bindPci(py::module_ &module);
 void bindZoomVideo(py::module_ &module);
+void bindRegisters(py::module_ &module);
+void bindFrame(py::module_ &module);
+
+// A named tuple type `name` of the package, made from its field names and
+// kept by `module`.
+PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, const char *doc);
+
+// The shipped and user maps with `files`; raises Error with the faults, one a line.
+std::shared_ptr<const regmap::Map> loadRegisterMap(const std::vector<std::string> &files);
 
 // The objects a Device hands out.
 py::object registerSpace(const ConnectionPtr &connection);
@@ -27,6 +44,9 @@ py::object crtcRegisters(const ConnectionPtr &connection);
 py::object i2cChannel(const ConnectionPtr &connection, const Integer &channel);
 py::object pciConfig(const ConnectionPtr &connection);
 py::object zoomVideoPort(const ConnectionPtr &connection, const Integer &port);
+// Port `port`'s frame as captured, in the pixel format named `format`.
+py::object captureFrame(const ConnectionPtr &connection, unsigned port, const std::string &format);
+py::object namedRegisters(const ConnectionPtr &connection, const std::shared_ptr<const regmap::Map> &map);
 
 // Before an I2C transaction on `channel`, with the library lock held and
 // without the GIL: 0 when its core is enabled, kI2cDisabled when it is not

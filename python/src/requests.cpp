@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "parts.h"
+#include "spaces.h"
 #include "tekvaro.h"
 
 namespace tkvpy {
@@ -13,51 +14,48 @@ namespace tkvpy {
 namespace {
 
 constexpr unsigned kLastDdcPort = 3;
-constexpr uint32_t kPciWord = 4;        // configuration space is reached a 32-bit word at a time
-constexpr uint32_t kLastOffset = 0xFF;  // a type-0 header's 256 bytes
 
 class PciConfig {
 public:
-    explicit PciConfig(ConnectionPtr shared) : connection(std::move(shared)) {}
+    explicit PciConfig(ConnectionPtr shared) : space(&pciSpace()), connection(std::move(shared)) {}
 
     // A byte or word is taken from the 32-bit word that holds it.
     uint32_t read(const Integer &offset, const Integer &width) const {
         const unsigned bytes = 1u << widthIndex(width);
-        if (bytes > kPciWord)
+        if (!space->takes(bytes))
             raise(PyExc_ValueError, py::str("PCI configuration space is read 1, 2 or 4 bytes at a time"));
         const uint32_t at = checkedOffset(offset);
-        const uint32_t word = at & ~(kPciWord - 1);
-        if (at - word + bytes > kPciWord)
+        const uint32_t word = at & ~(space->wordBytes - 1u);
+        if (at - word + bytes > space->wordBytes)
             raise(PyExc_ValueError,
                   py::str("{} bytes at PCI offset {:#x} cross a 32-bit word").format(bytes, at));
-        uint32_t value = 0;
-        const Outcome outcome = callLibrary(*connection, [&] { return tkvPciRead(word, &value); });
-        if (outcome.result != 0)
-            raiseDeviceError(outcome.error, py::str("reading PCI configuration at {:#x}").format(word));
-        const uint64_t mask = (uint64_t{1} << (8 * bytes)) - 1;
-        return static_cast<uint32_t>((value >> (8 * (at - word))) & mask);
+        uint64_t value = 0;
+        if (int error = callClient(*connection, [&] { return space->read(at, bytes, value); }))
+            raiseDeviceError(error, py::str("reading PCI configuration at {:#x}").format(word));
+        return static_cast<uint32_t>(value);
     }
 
     // Only whole words: writing part of one would write back the rest, and
     // some status bits clear when written as 1.
     void write(const Integer &offset, const Integer &value, const Integer &width) const {
-        if ((1u << widthIndex(width)) != kPciWord)
+        const unsigned bytes = 1u << widthIndex(width);
+        if (!space->writes(bytes))
             raise(PyExc_ValueError, py::str("PCI configuration space is written 4 bytes at a time"));
         const uint32_t at = checkedOffset(offset);
-        if (at % kPciWord != 0)
+        if (at % space->wordBytes != 0)
             raise(PyExc_ValueError, py::str("PCI offset {:#x} is not a multiple of 4").format(at));
-        const auto word = static_cast<uint32_t>(checkedValue(value, kPciWord));
-        const Outcome outcome = callLibrary(*connection, [&] { return tkvPciWrite(at, word); });
-        if (outcome.result != 0)
-            raiseDeviceError(outcome.error, py::str("writing PCI configuration at {:#x}").format(at));
+        const uint64_t word = checkedValue(value, bytes);
+        if (int error = callClient(*connection, [&] { return space->write(at, bytes, word); }))
+            raiseDeviceError(error, py::str("writing PCI configuration at {:#x}").format(at));
     }
 
 private:
-    static uint32_t checkedOffset(const Integer &offset) {
-        return static_cast<uint32_t>(checked(offset, kLastOffset, PyExc_ValueError,
+    uint32_t checkedOffset(const Integer &offset) const {
+        return static_cast<uint32_t>(checked(offset, space->size - 1, PyExc_ValueError,
                                              "PCI offset {0:#x} is out of range (0 to {1:#x})"));
     }
 
+    const Space *space;
     ConnectionPtr connection;
 };
 

@@ -119,6 +119,7 @@ public:
     }
 
     unsigned number() const { return port; }
+    const ConnectionPtr &shared() const { return connection; }
 
 private:
     static int toInt(uint64_t value) { return static_cast<int>(value); }
@@ -164,6 +165,8 @@ private:
     const zoom_video::PortRegisters &registers;
 };
 
+}  // namespace
+
 // A named tuple type of the package, made from its field names.
 PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, const char *doc) {
     py::object type =
@@ -172,8 +175,6 @@ PyObject *namedTuple(py::module_ &module, const char *name, const char *fields, 
     module.attr(name) = type;
     return type.ptr();  // the module keeps it
 }
-
-}  // namespace
 
 void bindZoomVideo(py::module_ &module) {
     infoType = namedTuple(module, "ZoomVideoInfo", "capturing layer camera_width camera_height window",
@@ -205,6 +206,15 @@ void bindZoomVideo(py::module_ &module) {
         .def("stop", &ZoomVideoPort::stop, "Stops capture and hides the window; it stays programmed.")
         .def("restart", &ZoomVideoPort::restart, "Starts capture again into the window start() programmed.")
         .def("info", &ZoomVideoPort::info, "What the port does now, as a ZoomVideoInfo.")
+        .def(
+            "capture",
+            [](const ZoomVideoPort &port, const std::string &format) {
+                return captureFrame(port.shared(), port.number(), format);
+            },
+            py::arg("format") = "uyvy",
+            "The frame in the port's first capture buffer, as a Frame: the camera's size while\n"
+            "it captures, else the window's.  `format` says how the buffer holds its pixels:\n"
+            "'uyvy' (the decoder's YUV 4:2:2, the default), 'yuyv' or 'rgb565'.")
         .def_property_readonly("port", &ZoomVideoPort::number, "The port number, 0 or 1.")
         .def("__repr__", [](const ZoomVideoPort &port) {
             return py::str("<tekvaro.ZoomVideoPort {}>").format(port.number());

@@ -20,8 +20,13 @@ Numbers are Python ints, data is bytes, and failures are exceptions.
         camera.init(i2c_channel=0)              # decoder at 0x24, layer 1
         camera.start(x=100, y=50)               # the camera's size
         print(camera.info())
+        camera.capture().save_png("frame.png")  # the decoder's UYVY as RGB
         edid = dev.edid(0)
         device_id = dev.pci.read(0x02, width=2)
+        control = dev.regs["ZV0.PORT_CTRL"]     # registers by name
+        control.write(capture=1)                # only that field
+        print(control.decode())                 # {'capture': 1, ...}
+        print(dev.regs.find("LAYER1.*"))
 
 The library keeps one connection per process: open one device at a time.
 Calls may come from several threads; they take turns.  A child made with
@@ -43,12 +48,15 @@ Without a board, run Python on the simulated controller:
 (or LD_PRELOAD=<libdir>/tekvaro/libtkvsim.so python3 script.py).
 """
 
+import os as _os
+
 from . import _tekvaro
 from ._tekvaro import (
     Crtc,
     Device,
     DeviceError,
     Error,
+    Frame,
     I2cChannel,
     I2cDisabled,
     I2cError,
@@ -56,6 +64,9 @@ from ._tekvaro import (
     Memory,
     NoMonitor,
     PciConfig,
+    Register,
+    RegisterField,
+    Registers,
     ZoomVideoInfo,
     ZoomVideoPort,
     ZoomVideoWindow,
@@ -63,12 +74,20 @@ from ._tekvaro import (
 )
 
 
-def open(device=0):
+def open(device=0, maps=()):
     """Opens device `device` (0 to 0xff; 0 is the first) and returns its Device.
 
     Use it in a with block to close it at the end.  The library keeps one
     connection per process: opening a second device while one is open raises
     Error.  Device n keeps n further descriptors of the driver's node open for
     the life of the process; a failed open leaves none behind.
+
+    Device.regs names the registers of the shipped register maps, those in
+    $XDG_DATA_HOME/tekvaro/regmaps (or TEKVARO_REGMAP_PATH's directories), and
+    the map files `maps` (paths), each block replacing an earlier one of its
+    name.  A map that is not sound raises Error with its faults, one a line
+    ("FILE:LINE: what"), before the device is opened.
     """
-    return _tekvaro._open(device)
+    if isinstance(maps, (str, bytes)):
+        raise TypeError("maps is a list of paths, not one path")
+    return _tekvaro._open(device, [_os.fsdecode(path) for path in maps])

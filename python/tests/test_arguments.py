@@ -53,7 +53,8 @@ REFUSED = [
     (lambda d: d.zv(0).start(zoom_y=3), ValueError, "zoom_y 3 is not 1, 2, 4 or 8"),
     (lambda d: d.zv(0).start(crtc=2), ValueError, "CRTC 2 does not exist"),
     (lambda d: d.zv(0).start(1), TypeError, "incompatible function arguments"),
-    (lambda d: setattr(d, "regs", 1), AttributeError, "object has no attribute .regs."),
+    (lambda d: setattr(d, "registers", 1), AttributeError, "object has no attribute .registers."),
+    (lambda d: setattr(d, "regs", 1), AttributeError, "attribute .regs. of tekvaro.Device is read-only"),
     (lambda d: setattr(d, "reg", 1), AttributeError, "attribute .reg. of tekvaro.Device is read-only"),
 ]
 

@@ -129,3 +129,29 @@ def test_pci_and_version(dev):
     dev.pci.write(4, 0x7)
     assert dev.pci.read(4) & 0x7 == 0x7
     assert dev.version == (1, 0, 0, 0)
+
+
+BARS = [(255, 255, 255), (255, 255, 0), (0, 255, 255), (0, 255, 0), (255, 0, 255), (255, 0, 0), (0, 0, 255), (0, 0, 0)]
+
+
+def test_a_frame_grab_holds_the_cameras_colour_bars(dev, tmp_path):
+    camera = dev.zv(0)
+    with pytest.raises(ValueError, match="format 'rgb' is not"):
+        camera.capture("rgb")
+    camera.init()
+    camera.start()
+    frame = camera.capture()
+    assert (frame.width, frame.height, frame.format, len(frame.data)) == (720, 576, "uyvy", 720 * 576 * 2)
+    assert frame.data[:4] == bytes.fromhex("80eb80eb")  # U Y V Y of the white bar
+    png = pytest.importorskip("png")
+    frame.save_png(tmp_path / "frame.png")
+    width, height, rows, _ = png.Reader(filename=str(tmp_path / "frame.png")).asRGB8()
+    row = list(rows)[100]
+    assert (width, height) == (720, 576)
+    for bar, colour in enumerate(BARS):
+        x = bar * 90 + 45
+        assert all(abs(a - b) <= 2 for a, b in zip(row[3 * x:3 * x + 3], colour)), bar
+    (tmp_path / "link.png").symlink_to(tmp_path / "elsewhere.png")
+    with pytest.raises(tekvaro.DeviceError, match="writing .*link.png"):
+        frame.save_png(tmp_path / "link.png")
+    assert not (tmp_path / "elsewhere.png").exists()

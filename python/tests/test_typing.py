@@ -12,7 +12,11 @@ EXAMPLE = """
     import tekvaro
 
     def survey() -> Optional[int]:
-        with tekvaro.open(0) as dev:
+        with tekvaro.open(0, maps=[]) as dev:
+            control = dev.regs["ZV0.PORT_CTRL"]
+            control.write(capture=1, layer1="on")
+            fields: dict[str, int] = control.decode()
+            names = [r.name for r in dev.regs.find("ZV*")] + list(control.fields["capture"].values.values())
             total = sum(value for value in dev.crtc) + dev.reg.read(0, 8) + dev.pci.read(1, 2)
             dev.i2c(0).write(0x50, 0, [1, 2, 3])
             dev.i2c(0).write(0x50, 0, bytearray(b"ab"))
@@ -20,6 +24,9 @@ EXAMPLE = """
             camera.init(i2c_channel=0, decoder=0x24, layer=1)
             camera.start(x=0, width=320, zoom_x=2, crtc=1)
             info = camera.info()
+            frame = camera.capture(format="yuyv")
+            frame.save_png("/dev/null")
+            total += frame.width * frame.height + len(frame.data)
             if info.window is not None:
                 total += info.window.cut_left + info.camera_width
             try:

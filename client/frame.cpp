@@ -22,7 +22,8 @@ constexpr uint64_t kVideoMemoryBase = 0x10000000;
 const struct {
     const char *name;
     PixelFormat format;
-} kPixelFormats[] = {{"uyvy", PixelFormat::Uyvy}, {"yuyv", PixelFormat::Yuyv}, {"rgb565", PixelFormat::Rgb565}};
+} kPixelFormats[] = {
+    {"uyvy", PixelFormat::Uyvy}, {"yuyv", PixelFormat::Yuyv}, {"rgb565", PixelFormat::Rgb565}};
 
 uint8_t clamp(int value) { return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value); }
 

@@ -24,8 +24,8 @@ enum class FrameFault { None, RegisterFailed, ParametersFailed, NoSize, OutsideV
 // What kept a frame from being located.
 struct FrameProblem {
     FrameFault fault = FrameFault::None;
-    int error = 0;             // RegisterFailed, ParametersFailed: the error number
-    uint32_t reg = 0;          // RegisterFailed: the register read
+    int error = 0;                          // RegisterFailed, ParametersFailed: the error number
+    uint32_t reg = 0;                       // RegisterFailed: the register read
     uint64_t bufferAddress = 0, bytes = 0;  // OutsideVideoMemory
 };
 

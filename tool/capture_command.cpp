@@ -21,14 +21,16 @@ int locate(unsigned port, FrameLocation &frame) {
     FrameProblem problem;
     switch (locateFrame(port, frame, problem)) {
     case FrameFault::None: return kExitOk;
-    case FrameFault::RegisterFailed: return requestFailed("capture: read", "reg", problem.reg, 4, problem.error);
+    case FrameFault::RegisterFailed:
+        return requestFailed("capture: read", "reg", problem.reg, 4, problem.error);
     case FrameFault::ParametersFailed: return captureFailed(port, strerror(problem.error));
     case FrameFault::NoSize:
         return captureFailed(port, "no frame size: the port does not capture and has no window");
     case FrameFault::OutsideVideoMemory: break;
     }
     complain("capture %u: the buffer at 0x%08llx (0x%llx bytes) is not in video memory", port,
-             static_cast<unsigned long long>(problem.bufferAddress), static_cast<unsigned long long>(problem.bytes));
+             static_cast<unsigned long long>(problem.bufferAddress),
+             static_cast<unsigned long long>(problem.bytes));
     return kExitFailed;
 }
 
@@ -57,7 +59,8 @@ int runCapture(const Invocation &in) {
     size_t length = 0;
     const int error = encodePng(frame.width, frame.height, in.pixelFormat, readRow, &rows, png, length);
     if (error == kPngStopped)
-        return requestFailed("capture: read", "vram", rows.failure.address, rows.failure.width, rows.failure.error);
+        return requestFailed("capture: read", "vram", rows.failure.address, rows.failure.width,
+                             rows.failure.error);
     if (error) return captureFailed(in.port, pngError(error));
     outputWrite(png, length);
     free(png);

@@ -51,7 +51,8 @@ void bindCrtc(py::module_ &module) {
             "__iter__",
             [](const py::object &self) {  // lazily, one register at a time
                 const py::module_ builtins = py::module_::import("builtins");
-                return builtins.attr("map")(self.attr("__getitem__"), builtins.attr("range")(self.attr("__len__")()));
+                return builtins.attr("map")(self.attr("__getitem__"),
+                                            builtins.attr("range")(self.attr("__len__")()));
             },
             "The registers' values from index 0 to 0xfe, each read when it is reached.")
         .def("__repr__", [](const Crtc &) { return "<tekvaro.Crtc CRT controller 0>"; });

@@ -1,7 +1,7 @@
 // Frame grabs (ZoomVideoPort.capture()): the frame's bytes as captured, read
 // without the GIL, and the PNG image of them.
-#include <fcntl.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -33,7 +33,8 @@ public:
             py::gil_scoped_release released;
             error = encodePng(width, height, format, nextRow, &rows, png, length);
         }
-        if (error) raise(PyExc_ValueError, py::str("the frame cannot be encoded: {}").format(pngError(error)));
+        if (error)
+            raise(PyExc_ValueError, py::str("the frame cannot be encoded: {}").format(pngError(error)));
         const int writeError = writeFile(file, png, length);
         free(png);
         if (writeError) raiseDeviceError(writeError, py::str("writing {}").format(file));
@@ -78,30 +79,39 @@ py::object captureFrame(const ConnectionPtr &connection, unsigned port, const st
         raise(PyExc_ValueError, py::str("format '{}' is not uyvy, yuyv or rgb565").format(formatName));
     FrameLocation frame{};
     FrameProblem problem;
-    const FrameFault fault = callLibrary(*connection, [&] { return static_cast<int>(locateFrame(port, frame, problem)); }).result == 0
-                                 ? FrameFault::None : problem.fault;
+    const FrameFault fault = callLibrary(
+                                 *connection,
+                                 [&] {
+                                     return static_cast<int>(locateFrame(port, frame, problem));
+                                 }).result == 0
+                                 ? FrameFault::None
+                                 : problem.fault;
     switch (fault) {
     case FrameFault::None: break;
     case FrameFault::RegisterFailed:
     case FrameFault::ParametersFailed:
         raiseDeviceError(problem.error, py::str("locating zoom video port {}'s frame").format(port));
     case FrameFault::NoSize:
-        raiseError(py::str("zoom video port {} has no frame size: it does not capture and has no window").format(port));
+        raiseError(py::str("zoom video port {} has no frame size: it does not capture and has no window")
+                       .format(port));
     case FrameFault::OutsideVideoMemory:
         raiseError(py::str("zoom video port {}'s buffer at {:#010x} ({:#x} bytes) is not in video memory")
                        .format(port, problem.bufferAddress, problem.bytes));
     }
-    auto raw = py::reinterpret_steal<py::bytes>(PyBytes_FromStringAndSize(nullptr, Py_ssize_t(frame.bytes())));
+    auto raw =
+        py::reinterpret_steal<py::bytes>(PyBytes_FromStringAndSize(nullptr, Py_ssize_t(frame.bytes())));
     if (!raw) throw py::error_already_set();
     auto *bytes = reinterpret_cast<uint8_t *>(PyBytes_AS_STRING(raw.ptr()));
     Failure failure;
     callClientWithoutGil(*connection, [&] {
-        readBytes(*findSpace("vram"), frame.offset, static_cast<uint32_t>(frame.bytes()), 0, bytes, nullptr, failure);
+        readBytes(*findSpace("vram"), frame.offset, static_cast<uint32_t>(frame.bytes()), 0, bytes, nullptr,
+                  failure);
         return 0;
     });
     if (failure.error)
-        raiseDeviceError(failure.error,
-                         py::str("reading {} bytes of video memory at {:#x}").format(failure.width, failure.address));
+        raiseDeviceError(
+            failure.error,
+            py::str("reading {} bytes of video memory at {:#x}").format(failure.width, failure.address));
     return py::cast(Frame(frame.width, frame.height, format, std::move(raw)));
 }
 

@@ -16,7 +16,8 @@ struct MemoryKind {
     const char *offsetMessage;
 };
 
-const MemoryKind kRegisterSpace{"reg", "register space", "offset {0:#x} is outside register space (0 to {1:#x})"};
+const MemoryKind kRegisterSpace{"reg", "register space",
+                                "offset {0:#x} is outside register space (0 to {1:#x})"};
 const MemoryKind kVideoMemory{"vram", "video memory", "offset {0:#x} is outside video memory (0 to {1:#x})"};
 
 class Memory {
@@ -44,7 +45,8 @@ public:
     py::bytes readBytes(const Integer &offset, const Integer &n) const {
         const uint32_t start = checkedOffset(offset);
         const auto length = static_cast<uint32_t>(checkedRun(start, n));
-        auto result = py::reinterpret_steal<py::bytes>(PyBytes_FromStringAndSize(nullptr, Py_ssize_t(length)));
+        auto result =
+            py::reinterpret_steal<py::bytes>(PyBytes_FromStringAndSize(nullptr, Py_ssize_t(length)));
         if (!result) throw py::error_already_set();
         auto *data = reinterpret_cast<uint8_t *>(PyBytes_AS_STRING(result.ptr()));
         Failure failure;

@@ -198,7 +198,7 @@ PYBIND11_MODULE(_tekvaro, module) {
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.
-    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort", "Register",
-                             "Registers", "Frame"})
+    for (const char *name : {"Device", "Memory", "Crtc", "I2cChannel", "PciConfig", "ZoomVideoPort",
+                             "Register", "Registers", "Frame"})
         module.attr(name).attr("__module__") = "tekvaro";
 }

@@ -43,8 +43,10 @@ public:
         if (!space->writes(bytes()))
             raise(PyExc_ValueError, py::str("{} is {} bytes wide: {} space is written {} bytes at a time")
                                         .format(text(), bytes(), space->name, space->writeUnit()));
-        if (value && !fields.empty()) raise(PyExc_TypeError, py::str("give {} a value or fields, not both").format(text()));
-        if (!value && fields.empty()) raise(PyExc_TypeError, py::str("give {} a value or fields").format(text()));
+        if (value && !fields.empty())
+            raise(PyExc_TypeError, py::str("give {} a value or fields, not both").format(text()));
+        if (!value && fields.empty())
+            raise(PyExc_TypeError, py::str("give {} a value or fields").format(text()));
         if (value) return store(checkedValue(*value, bytes()), 0);
         uint64_t bits = 0, mask = 0;
         for (auto item : fields) {
@@ -160,9 +162,10 @@ public:
                                           "dev.i2c(channel).read(address, {:#04x})")
                                       .format(found.text(), found.reg->offset));
         if (found.field)
-            raise(PyExc_KeyError, py::str("{} is a field: dev.regs['{}'].decode()['{}'] reads it")
-                                      .format(found.text(), regmap::Name{found.block, found.instance, found.reg}.text(),
-                                              found.field->name));
+            raise(PyExc_KeyError,
+                  py::str("{} is a field: dev.regs['{}'].decode()['{}'] reads it")
+                      .format(found.text(), regmap::Name{found.block, found.instance, found.reg}.text(),
+                              found.field->name));
         return Register(connection, map, found);
     }
 

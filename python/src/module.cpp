@@ -87,6 +87,8 @@ public:
     bool closed() const { return !connection->open; }
     int number() const { return connection->device; }
     const ConnectionPtr &shared() const { return connection; }
+    // The register maps open() loaded: what a snapshot reads by name.
+    std::shared_ptr<const regmap::Map> map;
 
 private:
     Outcome closeLocked() {
@@ -113,6 +115,7 @@ py::object openDevice(const Integer &device, const std::vector<std::string> &map
     // The maps first: a fault in one leaves nothing open.
     const std::shared_ptr<const regmap::Map> map = loadRegisterMap(maps);
     auto opened = std::make_unique<Device>(number);
+    opened->map = map;
     opened->open();
     const ConnectionPtr connection = opened->shared();
     py::object wrapped = py::cast(std::move(opened));
@@ -180,6 +183,11 @@ PYBIND11_MODULE(_tekvaro, module) {
             py::arg("port"),
             "The EDID of the monitor on DDC port 0 to 3.  Raises NoMonitor when\n"
             "none answers, InvalidEdid when the driver finds the bytes not valid.")
+        .def(
+            "snapshot", [](const Device &device) { return tkvpy::takeSnapshot(device.shared(), device.map); },
+            "The board's whole state as a dict, the document `tkvtool snapshot` writes:\n"
+            "registers by name, PCI and CRTC bytes, I2C devices of known types, EDIDs,\n"
+            "zoom video ports, versions.  What could not be read is {'error': text}.")
         .def_property_readonly(
             "version", [](const Device &device) { return tkvpy::coreVersion(*device.shared()); },
             "The driver core's version: four ints, most significant first.")
@@ -195,6 +203,9 @@ PYBIND11_MODULE(_tekvaro, module) {
 
     // tekvaro.open, a plain Python function, calls this.
     module.def("_open", &tkvpy::openDevice, py::arg("device"), py::arg("maps"));
+    // tekvaro.diff, a plain Python function, calls this.
+    module.def("_diff", &tkvpy::compareSnapshots, py::arg("first"), py::arg("second"), py::arg("ignore"),
+               py::arg("maps"));
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.

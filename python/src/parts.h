@@ -48,6 +48,12 @@ py::object zoomVideoPort(const ConnectionPtr &connection, const Integer &port);
 py::object captureFrame(const ConnectionPtr &connection, unsigned port, const std::string &format);
 py::object namedRegisters(const ConnectionPtr &connection, const std::shared_ptr<const regmap::Map> &map);
 
+// The device's snapshot as a dict; the differences between two snapshots
+// (JSON texts) as a list of dicts, ValueError when one is not a snapshot.
+py::object takeSnapshot(const ConnectionPtr &connection, const std::shared_ptr<const regmap::Map> &map);
+py::list compareSnapshots(const std::string &first, const std::string &second,
+                          const std::vector<std::string> &ignore, const std::vector<std::string> &maps);
+
 // Before an I2C transaction on `channel`, with the library lock held and
 // without the GIL: 0 when its core is enabled, kI2cDisabled when it is not
 // (its control register in `control`), the library's -1 when that cannot be read.

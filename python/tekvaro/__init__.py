@@ -27,6 +27,9 @@ Numbers are Python ints, data is bytes, and failures are exceptions.
         control.write(capture=1)                # only that field
         print(control.decode())                 # {'capture': 1, ...}
         print(dev.regs.find("LAYER1.*"))
+        before = dev.snapshot()                 # the whole board, as a dict
+        dev.regs["LAYER3.POS"].write(x=5)
+        print(tekvaro.diff(before))             # [{'name': 'LAYER3.POS', ...}]
 
 The library keeps one connection per process: open one device at a time.
 Calls may come from several threads; they take turns.  A child made with
@@ -48,7 +51,9 @@ Without a board, run Python on the simulated controller:
 (or LD_PRELOAD=<libdir>/tekvaro/libtkvsim.so python3 script.py).
 """
 
+import json as _json
 import os as _os
+import weakref as _weakref
 
 from . import _tekvaro
 from ._tekvaro import (
@@ -90,4 +95,34 @@ def open(device=0, maps=()):
     """
     if isinstance(maps, (str, bytes)):
         raise TypeError("maps is a list of paths, not one path")
-    return _tekvaro._open(device, [_os.fsdecode(path) for path in maps])
+    global _opened, _opened_maps
+    paths = [_os.fsdecode(path) for path in maps]
+    device = _tekvaro._open(device, paths)
+    _opened, _opened_maps = _weakref.ref(device), paths
+    return device
+
+
+_opened = None  # the Device open() returned last, as a weak reference
+_opened_maps = []
+
+
+def diff(a, b=None, ignore=()):
+    """The differences from snapshot `a` to snapshot `b`, as tkvtool diff finds them.
+
+    `a` and `b` are snapshots (dicts from Device.snapshot() or json.load of a
+    `tkvtool snapshot` file); `b` may be a Device, or None for the device that
+    is open now.  Returns a list of dicts: name, before, after, and fields
+    ({field: [before, after]}) for a register whose fields changed; an empty
+    list when they are the same.  `ignore` holds shell globs of names to leave
+    out.  Raises ValueError when one is not a snapshot.
+    """
+    if b is None:
+        device = _opened() if _opened else None
+        if device is None or device.closed:
+            raise Error("diff(a) compares a with the open device: open one, or give b")
+        b = device
+    if isinstance(b, Device):
+        b = b.snapshot()
+    if isinstance(ignore, str):
+        ignore = [ignore]
+    return _tekvaro._diff(_json.dumps(a), _json.dumps(b), list(ignore), _opened_maps)

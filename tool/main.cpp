@@ -9,23 +9,14 @@
 
 #include "commands.h"
 #include "output.h"
+#include "quiet_open.h"
 #include "report.h"
 #include "tekvaro.h"
 
-namespace {
-
-constexpr char kNode[] = "/dev/tkvrw";
-
-}  // namespace
-
-// tkvOpen reports a failed open itself ("Opening device 0 failed with -1");
-// trying the node first lets the user read one line that names the reason.
 bool openDevice(int id) {
-    const int probe = open(kNode, O_RDWR | O_CLOEXEC);
-    if (probe >= 0) close(probe);
-    const int fd = probe >= 0 ? tkvOpen(id) : -errno;
+    const int fd = quietOpen(id);
     if (fd >= 0) return true;
-    complain("cannot open device %d (%s): %s", id, kNode, strerror(-fd));
+    complain("cannot open device %d (%s): %s", id, kDeviceNode, strerror(-fd));
     return false;
 }
 

@@ -1,9 +1,5 @@
 // The module tekvaro._tekvaro: open() and the Device it returns.  The package
 // tekvaro re-exports everything from here.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <pybind11/stl.h>
 
 #include <string>
@@ -11,6 +7,7 @@
 
 #include "errors.h"
 #include "parts.h"
+#include "quiet_open.h"
 #include "tekvaro.h"
 
 namespace tkvpy {
@@ -24,27 +21,6 @@ constexpr uint64_t kLastDevice = 0xFF;
 // The library keeps one connection per process: true while a Device holds it.
 // Changes only under the library lock.
 bool connected = false;
-
-// The lowest `count` descriptor numbers that are free: those the next opens take.
-std::vector<int> freeDescriptors(size_t count) {
-    rlimit limit{};
-    const rlim_t last = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-    std::vector<int> free;
-    for (int fd = 0; free.size() < count && static_cast<rlim_t>(fd) < last; ++fd)
-        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) free.push_back(fd);
-    return free;
-}
-
-// Opens device `device`; when that fails, the library leaves the descriptors it
-// opened before the failure open, and this closes them.
-int openLeavingNothingBehind(int device) {
-    const std::vector<int> taken = freeDescriptors(static_cast<size_t>(device) + 1);
-    const int result = tkvOpen(device);
-    if (result < 0)
-        for (int fd : taken)
-            if (fcntl(fd, F_GETFD) != -1) close(fd);
-    return result;
-}
 
 class Device {
 public:
@@ -66,7 +42,7 @@ public:
             auto lock = lockLibrary();
             busy = connected;
             if (!busy) {
-                outcome = {openLeavingNothingBehind(connection->device), errno};
+                outcome = {quietOpen(connection->device), errno};
                 connection->open = connected = outcome.result >= 0;
             }
         }

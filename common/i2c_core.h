@@ -7,16 +7,18 @@
 
 #include <stdint.h>
 
+#include "regmap_offsets.h"
+
 namespace i2c_core {
 
 // The prescale (clock divider) and control registers in register space, by
 // channel: each core's block starts at 0x00 or 0x10.
-constexpr uint32_t kPrescaleLow[] = {0x00, 0x10};
-constexpr uint32_t kPrescaleHigh[] = {0x01, 0x11};
-constexpr uint32_t kControl[] = {0x02, 0x12};
+constexpr uint32_t kPrescaleLow[] = {regmap_offsets::I2C0_PRERLO, regmap_offsets::I2C1_PRERLO};
+constexpr uint32_t kPrescaleHigh[] = {regmap_offsets::I2C0_PRERHI, regmap_offsets::I2C1_PRERHI};
+constexpr uint32_t kControl[] = {regmap_offsets::I2C0_CTR, regmap_offsets::I2C1_CTR};
 
 // The control register's core enable bit.
-constexpr uint8_t kEnable = 0x80;
+constexpr uint8_t kEnable = regmap_offsets::I2C_CTR_EN;
 
 }  // namespace i2c_core
 

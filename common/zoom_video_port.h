@@ -8,6 +8,8 @@
 #include <stdint.h>
 #include <unistd.h>
 
+#include "regmap_offsets.h"
+
 namespace zoom_video {
 
 struct PortRegisters {
@@ -18,8 +20,10 @@ struct PortRegisters {
     uint32_t base;     // byte address of the first capture buffer
 };
 constexpr PortRegisters kPorts[] = {
-    {0x100C0, 0x100C4, 0x100C8, 0x100CC, 0x10000000},
-    {0x100D0, 0x100D4, 0x100D8, 0x100DC, 0x14000000},
+    {regmap_offsets::ZV0_PORT_CTRL, regmap_offsets::ZV0_BUF0, regmap_offsets::ZV0_BUF1,
+     regmap_offsets::ZV0_SIZE, 0x10000000},
+    {regmap_offsets::ZV1_PORT_CTRL, regmap_offsets::ZV1_BUF0, regmap_offsets::ZV1_BUF1,
+     regmap_offsets::ZV1_SIZE, 0x14000000},
 };
 
 // Only init checks the port: every other id than 0 means port 1.
@@ -27,9 +31,9 @@ inline const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }
 
 // The ZV_PORT_CTRL bit that runs capture, and the bits that say which
 // hardware layer the port feeds.
-constexpr uint32_t kCaptureEnable = 1u << 0;
-constexpr uint32_t kFeedsLayer1 = 1u << 8;
-constexpr uint32_t kFeedsLayer3 = 1u << 9;
+constexpr uint32_t kCaptureEnable = regmap_offsets::ZV_PORT_CTRL_capture;
+constexpr uint32_t kFeedsLayer1 = regmap_offsets::ZV_PORT_CTRL_layer1;
+constexpr uint32_t kFeedsLayer3 = regmap_offsets::ZV_PORT_CTRL_layer3;
 
 // ZV_PORT_SIZE holds the camera size only once capture has run this long.
 // Fuzz builds (TKV_NO_FIXED_WAITS) do not wait.

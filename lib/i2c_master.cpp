@@ -3,6 +3,7 @@
 // sub-address of a slave, and the texts of the result codes.
 #include <time.h>
 
+#include "regmap_offsets.h"
 #include "tekvaro.h"
 
 namespace {
@@ -12,7 +13,8 @@ struct ChannelRegisters {
     uint32_t data;
     uint32_t command;
 };
-constexpr ChannelRegisters kChannels[] = {{0x03, 0x04}, {0x13, 0x14}};
+constexpr ChannelRegisters kChannels[] = {{regmap_offsets::I2C0_TXR, regmap_offsets::I2C0_CR},
+                                          {regmap_offsets::I2C1_TXR, regmap_offsets::I2C1_CR}};
 constexpr int kChannelCount = sizeof kChannels / sizeof kChannels[0];
 
 enum Command : uint8_t {

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "driver.h"
+#include "regmap_offsets.h"
 #include "tekvaro.h"
 
 namespace {
@@ -16,8 +17,8 @@ constexpr Space kReg{REGION_REG, 0xFFFFFFu};
 constexpr Space kVram{REGION_VRAM, 0xFFFFFFFu};
 
 constexpr uint32_t kCrtcIndexLimit = 0xFE;
-constexpr uint32_t kCrtcIndexPort = 0x103D4;
-constexpr uint32_t kCrtcDataPort = 0x103D5;
+constexpr uint32_t kCrtcIndexPort = regmap_offsets::CRTC_PORT_INDEX;
+constexpr uint32_t kCrtcDataPort = regmap_offsets::CRTC_PORT_DATA;
 
 int refuseOffset() {
     fputs("Invalid argument: offset is out of range\n", stderr);

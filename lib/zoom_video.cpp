@@ -24,9 +24,12 @@ struct LayerRegisters {
     uint32_t aux1;         // LAYER_AUX1
 };
 // Hardware layers 1 and 3.
+using namespace regmap_offsets;
 constexpr LayerRegisters kLayers[] = {
-    {zoom_video::kFeedsLayer1, 0x10038, 0x1003C, 0x10060, 0x10064, 0x10068, 0x1006C, 0x10070},
-    {zoom_video::kFeedsLayer3, 0x10048, 0x1004C, 0x10080, 0x10084, 0x10088, 0x1008C, 0x10090},
+    {zoom_video::kFeedsLayer1, LAYER1_ADDR0, LAYER1_ADDR1, LAYER1_CTRL, LAYER1_POS, LAYER1_SIZE, LAYER1_AUX0,
+     LAYER1_AUX1},
+    {zoom_video::kFeedsLayer3, LAYER3_ADDR0, LAYER3_ADDR1, LAYER3_CTRL, LAYER3_POS, LAYER3_SIZE, LAYER3_AUX0,
+     LAYER3_AUX1},
 };
 constexpr const LayerRegisters &kLayer1 = kLayers[0];
 constexpr const LayerRegisters &kLayer3 = kLayers[1];

@@ -26,7 +26,7 @@ const char *spaceName(Space space) {
 uint32_t spaceSize(Space space) {
     switch (space) {
     case Space::Crtc: return 0xFF;  // index 0xFF is refused by the library
-    case Space::Pci: return 0x100;
+    case Space::Pci:
     case Space::I2c: return 0x100;
     case Space::Reg: break;
     }
@@ -45,14 +45,16 @@ bool sameName(std::string_view a, std::string_view b) {
 
 void addBlocks(Map &map, std::vector<Block> &&blocks) {
     for (Block &b : blocks) {
-        bool replaced = false;
-        for (Block &old : map.blocks)
-            if (sameName(old.name, b.name)) {
-                old = std::move(b);
-                replaced = true;
+        Block *old = nullptr;
+        for (Block &existing : map.blocks)
+            if (sameName(existing.name, b.name)) {
+                old = &existing;
                 break;
             }
-        if (!replaced) map.blocks.push_back(std::move(b));
+        if (old)
+            *old = std::move(b);
+        else
+            map.blocks.push_back(std::move(b));
     }
 }
 

@@ -40,6 +40,14 @@ std::string shown(const Json *value, unsigned digits) {
     return value->dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// "PREFIX WORD": the name of a value under another's.
+std::string under(const std::string &prefix, const std::string &word) {
+    std::string name = prefix;
+    name += ' ';
+    name += word;
+    return name;
+}
+
 // The named values of one document, in its order.
 struct Flat {
     std::vector<std::pair<std::string, Json>> values;
@@ -49,7 +57,7 @@ struct Flat {
     // Every leaf of an object or list under `prefix` ("zv 0 window x").
     void addTree(const std::string &prefix, const Json &tree) {
         if (tree.is_object() && !tree.contains("error")) {
-            for (const auto &[key, value] : tree.items()) addTree(prefix + " " + key, value);
+            for (const auto &[key, value] : tree.items()) addTree(under(prefix, key), value);
         } else {
             add(prefix, tree);
         }
@@ -97,7 +105,7 @@ void flattenI2c(Flat &flat, const Json &channels) {
         for (const auto &[key, value] : channel.items()) {
             if (key == "channel") continue;
             if (key != "devices" || !value.is_array()) {
-                flat.add(prefix + " " + key, value);
+                flat.add(under(prefix, key), value);
                 continue;
             }
             for (const Json &device : value) {
@@ -107,7 +115,7 @@ void flattenI2c(Flat &flat, const Json &channels) {
                 flat.add(at, device.is_object() && device.contains("type") ? device["type"] : Json("?"));
                 if (device.is_object() && device.contains("registers") && device["registers"].is_object())
                     for (const auto &[name, registerValue] : device["registers"].items())
-                        flat.add(at + " " + name, registerValue);
+                        flat.add(under(at, name), registerValue);
             }
         }
     }
@@ -132,6 +140,12 @@ void flattenEdid(Flat &flat, const Json &ports) {
     }
 }
 
+// False, with `why` saying what is wrong.
+bool refuse(std::string &why, std::string text) {
+    why = std::move(text);
+    return false;
+}
+
 bool isHex(const std::string &text) {
     for (char c : text)
         if (!isxdigit(static_cast<unsigned char>(c))) return false;
@@ -140,21 +154,21 @@ bool isHex(const std::string &text) {
 
 // Checks the shape this reader relies on; `why` says what is wrong.
 bool checkShape(const Json &document, std::string &why) {
-    if (document.is_discarded()) return why = "not JSON", false;
+    if (document.is_discarded()) return refuse(why, "not JSON");
     if (!document.is_object() || !document.contains("kind") || document["kind"] != "tekvaro-snapshot")
-        return why = "not a tekvaro snapshot", false;
+        return refuse(why, "not a tekvaro snapshot");
     if (!document.contains("format") || document["format"] != kFormat)
-        return why = "a snapshot format this tkvtool does not read (it reads format 1)", false;
+        return refuse(why, "a snapshot format this tkvtool does not read (it reads format 1)");
     if (!document.contains("registers") || !document["registers"].is_object())
-        return why = "its registers are not an object", false;
+        return refuse(why, "its registers are not an object");
     for (const char *part : kListParts)
         if (document.contains(part) && !document[part].is_array())
-            return why = std::string(part) + " is not a list", false;
+            return refuse(why, std::string(part) + " is not a list");
     if (document.contains("edid"))
         for (const Json &port : document["edid"])
             if (port.is_object() && port.contains("bytes") &&
                 (!port["bytes"].is_string() || !isHex(port["bytes"].get_ref<const std::string &>())))
-                return why = "an EDID's bytes are not hexadecimal", false;
+                return refuse(why, "an EDID's bytes are not hexadecimal");
     return true;
 }
 
@@ -231,8 +245,8 @@ bool compare(const std::string &a, const std::string &b, const regmap::Map &map,
              const std::vector<std::string> &ignore, std::vector<Difference> &differences, std::string &why) {
     const Json first = Json::parse(a, nullptr, false), second = Json::parse(b, nullptr, false);
     std::string whyFirst, whySecond;
-    if (!checkShape(first, whyFirst)) return why = "the first snapshot: " + whyFirst, false;
-    if (!checkShape(second, whySecond)) return why = "the second snapshot: " + whySecond, false;
+    if (!checkShape(first, whyFirst)) return refuse(why, "the first snapshot: " + whyFirst);
+    if (!checkShape(second, whySecond)) return refuse(why, "the second snapshot: " + whySecond);
     const Flat before = flatten(first, map), after = flatten(second, map);
     // Two snapshots of one board list the same names in the same order: they
     // are paired in step until the lists part, then by name.

@@ -31,6 +31,8 @@ bool startsKey(char c) {
 
 }  // namespace
 
+// One pass of a small state machine over the text: it reads best whole.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool prescanToml(std::string_view text, unsigned &line, std::string &reason) {
     line = 1;
     size_t i = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte order mark

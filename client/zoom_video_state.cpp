@@ -17,7 +17,9 @@ int readZoomVideoState(unsigned port, ZoomVideoState &state) {
                         &state.cutLeft, &zoomW, &zoomH, &state.crtc, &state.cameraWidth, &state.cameraHeight);
     if (errno != 0) return errno;
     state.capturing = (control & zoom_video::kCaptureEnable) != 0;
-    state.layer = control & zoom_video::kFeedsLayer1 ? 1 : control & zoom_video::kFeedsLayer3 ? 3 : 0;
+    state.layer = (control & zoom_video::kFeedsLayer1) != 0   ? 1
+                  : (control & zoom_video::kFeedsLayer3) != 0 ? 3
+                                                              : 0;
     state.zoomWidth = 1 << zoomW;
     state.zoomHeight = 1 << zoomH;
     return 0;

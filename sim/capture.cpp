@@ -53,7 +53,8 @@ Yuv pixelAt(unsigned x, unsigned y, unsigned width, unsigned height, uint32_t nu
     } while (number);
     const unsigned position = (x - kDigitScale) / cell, column = (x - kDigitScale) % cell / kDigitScale;
     if (position >= digits || column >= 3) return kBlack;
-    const uint8_t row = kDigits[static_cast<int>(text[digits - 1 - position])][(y - top) / kDigitScale];
+    const uint8_t row =
+        kDigits[static_cast<unsigned char>(text[digits - 1 - position])][(y - top) / kDigitScale];
     return row >> (2 - column) & 1 ? kWhite : kBlack;
 }
 

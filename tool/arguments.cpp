@@ -188,8 +188,9 @@ struct Parser {
         if (in.name.field)
             return fail(usageError(topic, "%s is a field: give its value alone", in.name.text().c_str()));
         for (const regmap::Field &f : reg.fields) {
+            if (!regmap::sameName(f.name, fieldName)) continue;
             uint64_t v = 0;
-            if (regmap::sameName(f.name, fieldName)) return fieldValue(f, equals + 1, v) && setField(f, v);
+            return fieldValue(f, equals + 1, v) && setField(f, v);
         }
         std::string fields;
         for (const regmap::Field &f : reg.fields) fields += (fields.empty() ? "" : ", ") + f.name;
@@ -240,6 +241,19 @@ struct Parser {
                                static_cast<unsigned>(address)));
     }
 
+    // An I2C device's register: a number, or a name of a device type's map.
+    bool i2cRegister(const char *word, const OperandText &t) {
+        uint64_t v = 0;
+        bool isName = false;
+        if (!parseHex(word, 0xFF, v) && !(name(word, "i2c", isName) && !isName)) {
+            if (isName) in.reg = static_cast<uint8_t>(in.name.reg->offset);
+            return isName;
+        }
+        if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
+        in.reg = static_cast<uint8_t>(v);
+        return true;
+    }
+
     bool operand(Operand kind, const char *word) {
         const OperandText &t = textOf(kind);
         uint64_t v = 0;
@@ -273,16 +287,7 @@ struct Parser {
             in.channel = static_cast<uint8_t>(v);
             return true;
         case Operand::I2cAddress: return i2cAddress(word);
-        case Operand::Register: {
-            bool isName = false;
-            if (!parseHex(word, 0xFF, v) && !(name(word, "i2c", isName) && !isName)) {
-                if (isName) in.reg = static_cast<uint8_t>(in.name.reg->offset);
-                return isName;
-            }
-            if (!hex(word, 0xFF, t.noun, t.range, v)) return false;
-            in.reg = static_cast<uint8_t>(v);
-            return true;
-        }
+        case Operand::Register: return i2cRegister(word, t);
         case Operand::Pattern:
         case Operand::BlockNames:
         case Operand::MapFiles:
@@ -375,9 +380,9 @@ struct Parser {
         const char *word = argv[at];
         const uint32_t allowed = allowedOptions(*in.command);
         if (word[1] == '-') {
-            const char *name = word + 2, *equals = strchr(name, '=');
-            const size_t length = equals ? static_cast<size_t>(equals - name) : strlen(name);
-            const OptionWord *o = findOption(0, name, length, allowed);
+            const char *longName = word + 2, *equals = strchr(longName, '=');
+            const size_t length = equals ? static_cast<size_t>(equals - longName) : strlen(longName);
+            const OptionWord *o = findOption(0, longName, length, allowed);
             if (!o)
                 return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
             if (!o->takesValue) {

@@ -64,6 +64,39 @@ void printLine(const std::string &line) {
     outputFlush();  // a pipe sees each change as it happens
 }
 
+// "TIME NAME OLD -> NEW (field a -> b, ...)".
+std::string changeLine(const regmap::Name &name, uint64_t before, uint64_t after) {
+    std::string line = timestamp();
+    line += name.text();
+    line += ' ';
+    line += valueText(name, before);
+    line += " -> ";
+    line += valueText(name, after);
+    std::string fields;
+    if (!name.field)
+        for (const regmap::Field &f : name.reg->fields) {
+            if (f.extract(before) == f.extract(after)) continue;
+            fields += fields.empty() ? "" : ", ";
+            fields += f.name;
+            fields += ' ';
+            fields += std::to_string(f.extract(before));
+            fields += " -> ";
+            fields += std::to_string(f.extract(after));
+        }
+    if (!fields.empty()) {
+        line += " (";
+        line += fields;
+        line += ')';
+    }
+    line += '\n';
+    return line;
+}
+
+int readFailed(const regmap::Name &name, int error) {
+    return requestFailed("watch: read", regmap::spaceName(name.block->space), name.address(),
+                         name.reg->bytes(), error);
+}
+
 void advance(timespec &at, uint32_t ms) {
     at.tv_nsec += static_cast<long>(ms % 1000) * 1000000;
     at.tv_sec += ms / 1000 + at.tv_nsec / 1000000000;
@@ -77,10 +110,13 @@ int runWatch(const Invocation &in) {
     std::vector<uint64_t> values(count);
     for (size_t i = 0; i < count; ++i) {
         const regmap::Name &name = in.watched[i];
-        if (int error = readWatched(name, values[i]))
-            return requestFailed("watch: read", regmap::spaceName(name.block->space), name.address(),
-                                 name.reg->bytes(), error);
-        printLine(timestamp() + name.text() + " = " + valueText(name, values[i]) + "\n");
+        if (int error = readWatched(name, values[i])) return readFailed(name, error);
+        std::string line = timestamp();
+        line += name.text();
+        line += " = ";
+        line += valueText(name, values[i]);
+        line += '\n';
+        printLine(line);
     }
     endOnSignals();
     timespec next{};
@@ -93,18 +129,9 @@ int runWatch(const Invocation &in) {
         for (size_t i = 0; i < count; ++i) {
             const regmap::Name &name = in.watched[i];
             uint64_t now = 0;
-            if (int error = readWatched(name, now))
-                return requestFailed("watch: read", regmap::spaceName(name.block->space), name.address(),
-                                     name.reg->bytes(), error);
+            if (int error = readWatched(name, now)) return readFailed(name, error);
             if (now == values[i]) continue;
-            std::string line =
-                timestamp() + name.text() + " " + valueText(name, values[i]) + " -> " + valueText(name, now);
-            std::string fields;
-            for (const regmap::Field &f : name.field ? std::vector<regmap::Field>{} : name.reg->fields)
-                if (f.extract(values[i]) != f.extract(now))
-                    fields += (fields.empty() ? "" : ", ") + f.name + " " +
-                              std::to_string(f.extract(values[i])) + " -> " + std::to_string(f.extract(now));
-            printLine(line + (fields.empty() ? "" : " (" + fields + ")") + "\n");
+            printLine(changeLine(name, values[i], now));
             values[i] = now;
             if (in.changes && ++changes == in.changes) return kExitOk;
         }

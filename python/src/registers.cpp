@@ -59,9 +59,9 @@ public:
 
     py::dict decode() const {
         const uint64_t value = read();
-        py::dict fields;
-        for (const regmap::Field &f : reg().fields) fields[f.name.c_str()] = f.extract(value);
-        return fields;
+        py::dict decoded;
+        for (const regmap::Field &f : reg().fields) decoded[f.name.c_str()] = f.extract(value);
+        return decoded;
     }
 
     py::dict fields() const {

@@ -9,16 +9,8 @@
 
 #include "commands.h"
 #include "output.h"
-#include "quiet_open.h"
 #include "report.h"
 #include "tekvaro.h"
-
-bool openDevice(int id) {
-    const int fd = quietOpen(id);
-    if (fd >= 0) return true;
-    complain("cannot open device %d (%s): %s", id, kDeviceNode, strerror(-fd));
-    return false;
-}
 
 namespace {
 

@@ -68,6 +68,13 @@ struct Block {
     std::vector<uint8_t> i2cAddresses;  // an i2c device type's usual addresses
     std::string file;
     unsigned line = 0;
+
+    // One past the last byte its registers take: what one run reads whole.
+    unsigned span() const {
+        unsigned end = 0;
+        for (const Register &r : registers) end = r.offset + r.bytes() > end ? r.offset + r.bytes() : end;
+        return end;
+    }
 };
 
 // A fault found in a map file: "FILE:LINE: MESSAGE".

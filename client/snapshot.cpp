@@ -65,9 +65,7 @@ struct Taker {
 
     // The registers of a device of type `b` at `address`, read in one run.
     Json deviceRegisters(unsigned channel, uint8_t address, const regmap::Block &b) {
-        unsigned end = 0;
-        for (const regmap::Register &r : b.registers)
-            end = r.offset + r.bytes() > end ? r.offset + r.bytes() : end;
+        const unsigned end = b.span();
         uint8_t bytes[256] = {};
         const int result =
             end ? tkvI2cRead(static_cast<int>(channel), address, 0, static_cast<int>(end), bytes) : 0;

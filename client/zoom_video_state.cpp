@@ -6,6 +6,12 @@
 #include "library_result.h"
 #include "tekvaro.h"
 
+int layerOf(uint32_t control) {
+    if (control & zoom_video::kFeedsLayer1) return 1;
+    if (control & zoom_video::kFeedsLayer3) return 3;
+    return 0;
+}
+
 int readZoomVideoState(unsigned port, ZoomVideoState &state) {
     uint32_t control = 0;
     if (int result = tkvRegReadLong(zoom_video::kPorts[port].control, &control)) return errorOf(result);
@@ -17,9 +23,7 @@ int readZoomVideoState(unsigned port, ZoomVideoState &state) {
                         &state.cutLeft, &zoomW, &zoomH, &state.crtc, &state.cameraWidth, &state.cameraHeight);
     if (errno != 0) return errno;
     state.capturing = (control & zoom_video::kCaptureEnable) != 0;
-    state.layer = (control & zoom_video::kFeedsLayer1) != 0   ? 1
-                  : (control & zoom_video::kFeedsLayer3) != 0 ? 3
-                                                              : 0;
+    state.layer = layerOf(control);
     state.zoomWidth = 1 << zoomW;
     state.zoomHeight = 1 << zoomH;
     return 0;

@@ -3,6 +3,8 @@
 #ifndef TKV_CLIENT_ZOOM_VIDEO_STATE_H
 #define TKV_CLIENT_ZOOM_VIDEO_STATE_H
 
+#include <stdint.h>
+
 #include <nlohmann/json.hpp>
 
 struct ZoomVideoState {
@@ -12,6 +14,10 @@ struct ZoomVideoState {
     int zoomWidth = 1, zoomHeight = 1;  // factors: 1, 2, 4 or 8
     int crtc = 0, cameraWidth = 0, cameraHeight = 0;
 };
+
+// The hardware layer a port's control value makes it feed, as start chooses
+// it: 1, 3, or 0 for none.
+int layerOf(uint32_t control);
 
 // 0, or the error number of a request that failed.
 int readZoomVideoState(unsigned port, ZoomVideoState &state);

@@ -142,9 +142,7 @@ int runI2cShow(const Invocation &in) {
         return usageError("i2c show", "the register maps know no device at 0x%02x (%s)", in.device,
                           known.empty() ? "no I2C device types" : known.c_str());
     if (int status = checkChannelEnabled(in.channel, "i2c show")) return status;
-    unsigned end = 0;
-    for (const regmap::Register &r : type->registers)
-        end = r.offset + r.bytes() > end ? r.offset + r.bytes() : end;
+    const unsigned end = type->span();
     uint8_t bytes[256] = {};
     if (int result = tkvI2cRead(in.channel, in.device, 0, static_cast<int>(end), bytes)) {
         complain("i2c show %u 0x%02x: %s", in.channel, in.device, i2cReason(result));

@@ -33,13 +33,6 @@ bool readRegister(uint32_t offset, uint32_t &value, int &error) {
     return result == 0;
 }
 
-// The hardware layer that the port feeds, as start chooses it: 1, 3, or 0 for none.
-int layerOf(uint32_t control) {
-    if (control & zoom_video::kFeedsLayer1) return 1;
-    if (control & zoom_video::kFeedsLayer3) return 3;
-    return 0;
-}
-
 // Runs capture for a moment, as the console's start does, so that the
 // port measures its camera; the port is left as it was.
 bool cameraSize(const zoom_video::PortRegisters &port, uint32_t control, uint32_t &size, int &error) {

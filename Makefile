@@ -42,7 +42,7 @@ asan-test:
 # The console, one-shot and tkvtool tests of the default build (label
 # "programs") with the programs under valgrind's memcheck: any report changes
 # the program's exit status and output, so the test fails.
-VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite
+VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --leak-check=full --errors-for-leak-kinds=definite --read-inline-info=no
 valgrind-test: build
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ctest --preset default -L programs -j$(JOBS)
 

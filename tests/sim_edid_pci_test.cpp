@@ -11,8 +11,8 @@
 
 #include <string>
 
-namespace {
-
+// Outside the anonymous namespace: the tests derive from it, and the unity
+// build compiles this file inside another unit.
 class SimRequests : public LibTest {
 protected:
     // 0, or the errno the driver answered with.
@@ -36,6 +36,8 @@ protected:
 };
 using SimEdid = SimRequests;
 using SimPci = SimRequests;
+
+namespace {
 
 bool blockSumsToZero(const uint8_t *block) {
     unsigned sum = 0;

@@ -12,13 +12,13 @@
 
 namespace {
 
-constexpr uint32_t kBlock = 128, kLargest = 512, kRow = 16;
+constexpr uint32_t kBlock = 128, kLargest = 512, kEdidRow = 16;
 
 void printRows(const uint8_t *data, uint32_t length) {
-    for (uint32_t row = 0; row < length; row += kRow) {
-        char line[3 * kRow];
+    for (uint32_t row = 0; row < length; row += kEdidRow) {
+        char line[3 * kEdidRow];
         char *out = line;
-        for (uint32_t i = row; i < row + kRow && i < length; ++i) {
+        for (uint32_t i = row; i < row + kEdidRow && i < length; ++i) {
             out = putByte(out, data[i]);
             *out++ = ' ';
         }

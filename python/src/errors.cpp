@@ -10,7 +10,7 @@ namespace tkvpy {
 namespace {
 
 // Created once with the module and kept for the life of the process.
-PyObject *error, *deviceError, *i2cError, *i2cDisabled, *noMonitor, *invalidEdid;
+PyObject *baseError, *deviceError, *i2cError, *i2cDisabled, *noMonitor, *invalidEdid;
 
 struct ExceptionType {
     PyObject **type;
@@ -20,17 +20,17 @@ struct ExceptionType {
 };
 
 const ExceptionType kExceptions[] = {
-    {&error, "tekvaro.Error", &PyExc_Exception, nullptr, "Base class of every error of this module."},
-    {&deviceError, "tekvaro.DeviceError", &error, &PyExc_OSError,
+    {&baseError, "tekvaro.Error", &PyExc_Exception, nullptr, "Base class of every error of this module."},
+    {&deviceError, "tekvaro.DeviceError", &baseError, &PyExc_OSError,
      "A driver request failed (also an OSError): errno and strerror tell why, action what was done."},
-    {&i2cError, "tekvaro.I2cError", &error, nullptr,
+    {&i2cError, "tekvaro.I2cError", &baseError, nullptr,
      "An I2C transaction failed: code is the library's result code, text says what happened."},
     {&i2cDisabled, "tekvaro.I2cDisabled", &i2cError, nullptr,
      "The channel's I2C core is disabled (an I2cError): nothing was sent; control holds its\n"
      "control register."},
     {&noMonitor, "tekvaro.NoMonitor", &deviceError, nullptr,
      "No monitor answered on the DDC port (a DeviceError)."},
-    {&invalidEdid, "tekvaro.InvalidEdid", &error, nullptr,
+    {&invalidEdid, "tekvaro.InvalidEdid", &baseError, nullptr,
      "The driver found the EDID not valid (bad header or checksum); data holds the bytes read."},
 };
 
@@ -69,7 +69,7 @@ void defineErrors(py::module_ &module) {
     throw py::error_already_set();
 }
 
-[[noreturn]] void raiseError(const py::str &message) { raise(error, message); }
+[[noreturn]] void raiseError(const py::str &message) { raise(baseError, message); }
 
 [[noreturn]] void raiseDeviceError(int err, const py::str &action) {
     py::dict attributes;

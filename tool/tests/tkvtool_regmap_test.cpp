@@ -1,5 +1,6 @@
 // The register map through tkvtool: regmap check's faults, every shipped
 // name against the simulated device, and reads and writes by name.
+#include <set>
 #include <sstream>
 
 #include "tkvtool_run.h"
@@ -120,8 +121,14 @@ TEST(TkvtoolRegmap, EveryShippedNameReachesItsAddress) {
         for (const Listed &r : registers) found = found || (r.name == name && r.address == address);
         EXPECT_TRUE(found) << name;
     }
+    // Under a checking tool (valgrind) one register of each kind is enough:
+    // the others differ only in the map's numbers, which plain runs check.
+    const bool oneOfEachKind = getenv("TKV_TEST_WRAPPER") != nullptr;
+    std::set<std::string> kindsRun;
     for (const Listed &r : registers) {
         if (r.space == "i2c") continue;
+        if (oneOfEachKind && !kindsRun.insert(r.space + " " + std::to_string(r.width) + " " + r.access).second)
+            continue;
         TempFile trace;
         std::vector<std::string> args = {"read", r.name};
         if (r.access == "wo") args = {"write", r.name, "0"};

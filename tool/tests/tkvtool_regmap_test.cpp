@@ -127,7 +127,8 @@ TEST(TkvtoolRegmap, EveryShippedNameReachesItsAddress) {
     std::set<std::string> kindsRun;
     for (const Listed &r : registers) {
         if (r.space == "i2c") continue;
-        if (oneOfEachKind && !kindsRun.insert(r.space + " " + std::to_string(r.width) + " " + r.access).second)
+        if (oneOfEachKind &&
+            !kindsRun.insert(r.space + " " + std::to_string(r.width) + " " + r.access).second)
             continue;
         TempFile trace;
         std::vector<std::string> args = {"read", r.name};

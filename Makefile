@@ -44,7 +44,7 @@ asan-test:
 # the program's exit status and output, so the test fails.  The system's
 # programs that a test's shell runs (wc, sleep ...) are not traced, and the
 # inlined frames of reports are left out: reading them slows every start.
-VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --trace-children-skip=/usr/*,/bin/* --leak-check=full --errors-for-leak-kinds=definite --read-inline-info=no
+VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --trace-children-skip=/usr/bin/*,/bin/* --leak-check=full --errors-for-leak-kinds=definite --read-inline-info=no
 valgrind-test: build
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ctest --preset default -L programs -j$(JOBS)
 

@@ -35,8 +35,9 @@ run:
 test: build
 	ctest --preset default -j$(JOBS)
 
+# The sanitizer build (clang) has the fuzz targets too.
 asan-test:
-	$(call preset,asan)
+	$(call preset,asan,,$(CLANG_COMPILERS))
 	ctest --preset asan -j$(JOBS)
 
 # The console, one-shot and tkvtool tests of the default build (label
@@ -48,11 +49,11 @@ VALGRIND = valgrind -q --error-exitcode=99 --trace-children=yes --trace-children
 valgrind-test: build
 	TKV_TEST_WRAPPER="$$(command -v valgrind) $(wordlist 2,99,$(VALGRIND))" ctest --preset default -L programs -j$(JOBS)
 
-# libFuzzer targets under clang with AddressSanitizer and UBSan, FUZZ_SECONDS each.
+# The libFuzzer targets of the sanitizer build, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz:
-	$(call preset,fuzz,fuzz_targets,$(CLANG_COMPILERS))
-	fuzz/run build-fuzz $(FUZZ_SECONDS)
+	$(call preset,asan,fuzz_targets,$(CLANG_COMPILERS))
+	fuzz/run build-asan $(FUZZ_SECONDS)
 
 # Benchmarks: each figure beside its baseline, then their ratios.
 bench:
@@ -83,4 +84,4 @@ python-bench: build
 	  /usr/bin/python3 python/bench/compare.py build/python/tkv_python_bench
 
 clean:
-	rm -rf build build-asan build-fuzz build-bench build-tidy
+	rm -rf build build-asan build-bench build-tidy

@@ -48,7 +48,7 @@ void putRgb(int y, const Chroma &c, uint8_t *rgb) {
 void toRgb(const uint8_t *pixels, size_t count, PixelFormat format, uint8_t *rgb) {
     if (format == PixelFormat::Rgb565) {
         for (size_t i = 0; i < count; ++i, rgb += 3) {
-            const unsigned p = pixels[2 * i] | pixels[2 * i + 1] << 8;
+            const unsigned p = pixels[2 * i] | static_cast<unsigned>(pixels[2 * i + 1]) << 8;
             const unsigned r = p >> 11, g = p >> 5 & 63, b = p & 31;
             rgb[0] = static_cast<uint8_t>(r << 3 | r >> 2);
             rgb[1] = static_cast<uint8_t>(g << 2 | g >> 4);

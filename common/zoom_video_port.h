@@ -36,12 +36,7 @@ constexpr uint32_t kFeedsLayer1 = regmap_offsets::ZV_PORT_CTRL_layer1;
 constexpr uint32_t kFeedsLayer3 = regmap_offsets::ZV_PORT_CTRL_layer3;
 
 // ZV_PORT_SIZE holds the camera size only once capture has run this long.
-// Fuzz builds (TKV_NO_FIXED_WAITS) do not wait.
-inline void waitForCaptureToSettle() {
-#ifndef TKV_NO_FIXED_WAITS
-    usleep(100000);
-#endif
-}
+inline void waitForCaptureToSettle() { usleep(100000); }
 
 }  // namespace zoom_video
 

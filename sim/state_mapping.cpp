@@ -41,7 +41,7 @@ void reportStorageFailure(int err) {
 void onBusError(int signal, siginfo_t *info, void *) {
     auto *at = static_cast<uint8_t *>(info->si_addr);
     if (requestRunning && mapping && at >= mapping && at < mapping + kMappingSize) {
-        void *page = mapping + (at - mapping) / kPage * kPage;
+        void *page = mapping + static_cast<size_t>(at - mapping) / kPage * kPage;
         // Counted before the page changes, so that no thread can read it unseen.
         __atomic_fetch_add(&scratch.started, 1, __ATOMIC_SEQ_CST);
         const bool replaced = mmap(page, kPage, PROT_READ | PROT_WRITE,

@@ -49,7 +49,8 @@ struct DetailedTiming {
     unsigned clockKHz, width, height;
 };
 DetailedTiming decodeTiming(const uint8_t *d) {
-    return {(d[0] | d[1] << 8) * 10u, d[2] | (d[4] & 0xF0u) << 4, d[5] | (d[7] & 0xF0u) << 4};
+    return {static_cast<unsigned>(d[0] | d[1] << 8) * 10u, d[2] | (d[4] & 0xF0u) << 4,
+            d[5] | (d[7] & 0xF0u) << 4};
 }
 
 // The text of the display descriptor tagged `tag`, up to its line feed.
@@ -75,7 +76,7 @@ TEST_F(SimEdid, FullHdMonitorOnPortZero) {
     EXPECT_TRUE(blockSumsToZero(r.data + 128));
     const uint8_t header[8] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
     EXPECT_EQ(memcmp(r.data, header, 8), 0);
-    const unsigned id = r.data[8] << 8 | r.data[9];
+    const unsigned id = static_cast<unsigned>(r.data[8] << 8 | r.data[9]);
     const char maker[] = {char('@' + (id >> 10 & 31)), char('@' + (id >> 5 & 31)), char('@' + (id & 31)), 0};
     EXPECT_STREQ(maker, "ZZS");
     EXPECT_EQ(r.data[126], 1);  // one extension

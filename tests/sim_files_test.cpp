@@ -207,8 +207,10 @@ TEST(SimFiles, ProcessesRacingOnANewStateFileInitialiseItOnce) {
             while (read(start[0], &go, 1) > 0) continue;
             tkvsim::reset();
             int fd = open("/dev/tkvrw", O_RDWR);
-            _exit(fd >= 0 && write8(fd, REGION_VRAM, 0x10000u * static_cast<uint32_t>(i), 100u + i) == 0 ? 0
-                                                                                                         : 1);
+            _exit(fd >= 0 && write8(fd, REGION_VRAM, 0x10000u * static_cast<uint32_t>(i),
+                                    100u + static_cast<uint32_t>(i)) == 0
+                      ? 0
+                      : 1);
         }
         children.push_back(child);
     }
@@ -227,7 +229,8 @@ TEST(SimFiles, ProcessesRacingOnANewStateFileInitialiseItOnce) {
     ASSERT_GE(opened.fd, 0);
     EXPECT_EQ(opened.errors, "");
     for (int i = 0; i < kProcesses; ++i)
-        EXPECT_EQ(read8(opened.fd, REGION_VRAM, 0x10000u * static_cast<uint32_t>(i)), 100u + i);
+        EXPECT_EQ(read8(opened.fd, REGION_VRAM, 0x10000u * static_cast<uint32_t>(i)),
+                  100u + static_cast<uint32_t>(i));
     close(opened.fd);
     tkvsim::reset();
 }
@@ -352,8 +355,17 @@ TEST(SimFiles, TraceAndEdidFilesAreNeitherFollowedNorWaitedFor) {
     tkvsim::reset();
 }
 
-TEST(SimFiles, WithoutAddressSpaceTheOpenFailsWithEnomem) {
+// gcc says it builds with AddressSanitizer one way, clang another.
 #if defined(__SANITIZE_ADDRESS__)
+#define WITH_ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WITH_ADDRESS_SANITIZER
+#endif
+#endif
+
+TEST(SimFiles, WithoutAddressSpaceTheOpenFailsWithEnomem) {
+#if defined(WITH_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the sanitizer needs more address space than the limit leaves";
 #endif
     const int status = inChild([] {

@@ -39,7 +39,7 @@ void removeNewFileAndDie(int signal) {
 void removeNewFileOnSignals() {
     struct sigaction action {};
     action.sa_handler = removeNewFileAndDie;
-    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);
     sigemptyset(&action.sa_mask);
     for (int signal : kEndingSignals) {
         struct sigaction old {};

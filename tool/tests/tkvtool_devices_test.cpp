@@ -184,7 +184,7 @@ TEST(TkvtoolCapture, AFrameGrabIsAPngOfTheCamerasColourBars) {
     const uint8_t bars[8][3] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
                                 {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0}};
     for (int bar = 0; bar < 8; ++bar) {
-        const uint8_t *pixel = &rgb[(100 * 720 + bar * 90 + 45) * 3];
+        const uint8_t *pixel = &rgb[static_cast<size_t>(100 * 720 + bar * 90 + 45) * 3];
         for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], bars[bar][c], 2) << "bar " << bar;
     }
 }

@@ -450,6 +450,8 @@ ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions
     return run;
 }
 
+bool underCheckingTool() { return getenv("TKV_TEST_WRAPPER") != nullptr; }
+
 std::string preloadWithoutSimulator() {
     std::string all = TKV_PRELOAD;
     size_t lastSpace = all.rfind(' ');

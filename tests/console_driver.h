@@ -73,6 +73,12 @@ struct ProcessRun {
 // through a pipe.
 ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions &options = {});
 
+// Whether the programs run under a checking tool (TKV_TEST_WRAPPER, such as
+// valgrind), where each start costs most of a second: a long table of cases
+// that take one path then runs one case of each kind, and plain and sanitizer
+// runs take them all.
+bool underCheckingTool();
+
 // The preloads that must come before the simulator (the sanitizer runtime,
 // under the sanitizer build): what tkvcon-sim, which has the simulator built in, needs.
 std::string preloadWithoutSimulator();

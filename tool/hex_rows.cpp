@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t kRow = 16;
+constexpr uint32_t kRowBytes = 16;
 constexpr size_t kRowText = 80;  // "%08x" + 2 + 16 * 3 + 1 + 2 + 16 + 2 = 79
 constexpr uint32_t kRowsPerReserve = 1024;
 
@@ -15,7 +15,7 @@ char *formatRow(char *out, uint32_t address, const uint8_t *bytes, const uint8_t
     out = putOffset(out, address);
     *out++ = ' ';
     *out++ = ' ';
-    for (uint32_t i = 0; i < kRow; ++i) {
+    for (uint32_t i = 0; i < kRowBytes; ++i) {
         if (i >= count) {
             out = putText(out, "   ");
         } else if (failed && failed[i]) {
@@ -41,16 +41,17 @@ char *formatRow(char *out, uint32_t address, const uint8_t *bytes, const uint8_t
 
 bool HexRows::repeats(const uint8_t *bytes, const uint8_t *failed) {
     if (!printedAny_ || allRows_) return false;
-    if (memcmp(bytes, previous_, kRow) != 0) return false;
-    return failed ? memcmp(failed, previousFailed_, kRow) == 0 : memchr(previousFailed_, 1, kRow) == nullptr;
+    if (memcmp(bytes, previous_, kRowBytes) != 0) return false;
+    return failed ? memcmp(failed, previousFailed_, kRowBytes) == 0
+                  : memchr(previousFailed_, 1, kRowBytes) == nullptr;
 }
 
 void HexRows::put(uint32_t address, const uint8_t *bytes, const uint8_t *failed, uint32_t count) {
     while (count > 0) {
         char *out = outputReserve(kRowsPerReserve * kRowText);
         for (uint32_t rows = 0; rows < kRowsPerReserve && count > 0; ++rows) {
-            const bool whole = count >= kRow;
-            const uint32_t n = whole ? kRow : count;
+            const bool whole = count >= kRowBytes;
+            const uint32_t n = whole ? kRowBytes : count;
             if (whole && repeats(bytes, failed)) {
                 if (!starred_) out = putText(out, "*\n");
                 starred_ = true;
@@ -62,7 +63,7 @@ void HexRows::put(uint32_t address, const uint8_t *bytes, const uint8_t *failed,
                 if (failed)
                     memcpy(previousFailed_, failed, n);
                 else
-                    memset(previousFailed_, 0, kRow);
+                    memset(previousFailed_, 0, kRowBytes);
             }
             address += n;
             bytes += n;

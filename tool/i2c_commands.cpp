@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
-constexpr int kRegisters = 256, kRow = 16;
+constexpr int kRegisters = 256, kI2cRow = 16;
 constexpr unsigned kChannels = 2;
 constexpr char kColumns[] = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f";
 
@@ -72,12 +72,12 @@ int runI2cDetect(const Invocation &in) {
         return kExitOk;
     }
     outputPrint("%s\n", kColumns);
-    for (int row = 0; row < 0x80; row += kRow) {
-        char line[4 + 3 * kRow + 2];
+    for (int row = 0; row < 0x80; row += kI2cRow) {
+        char line[4 + 3 * kI2cRow + 2];
         char *out = putByte(line, static_cast<uint8_t>(row));
         *out++ = ':';
         *out++ = ' ';
-        for (int address = row; address < row + kRow; ++address) {
+        for (int address = row; address < row + kI2cRow; ++address) {
             if (address < kFirstProbe || address > kLastProbe) {
                 out = putText(out, "   ");
             } else if (!present[address]) {
@@ -99,9 +99,10 @@ int runI2cDump(const Invocation &in) {
     if (!in.json) outputPrint("%s    0123456789abcdef\n", kColumns);
     Json registers = Json::array();  // null where a register could not be read
     int firstFailure = 0, failedAt = 0;
-    for (int row = 0; row < kRegisters; row += kRow) {
-        uint8_t bytes[kRow] = {};
-        const int result = firstFailure ? firstFailure : tkvI2cRead(in.channel, in.device, row, kRow, bytes);
+    for (int row = 0; row < kRegisters; row += kI2cRow) {
+        uint8_t bytes[kI2cRow] = {};
+        const int result =
+            firstFailure ? firstFailure : tkvI2cRead(in.channel, in.device, row, kI2cRow, bytes);
         if (result != 0 && !firstFailure) {
             firstFailure = result;
             failedAt = row;
@@ -110,7 +111,7 @@ int runI2cDump(const Invocation &in) {
             for (uint8_t byte : bytes) registers.push_back(result ? Json() : Json(byte));
             continue;
         }
-        char line[4 + 3 * kRow + 3 + kRow + 1];
+        char line[4 + 3 * kI2cRow + 3 + kI2cRow + 1];
         char *out = putByte(line, static_cast<uint8_t>(row));
         *out++ = ':';
         *out++ = ' ';

@@ -18,8 +18,8 @@ namespace {
 // Static: no allocation, and pages that a short run never touches cost nothing.
 char buffer[2 * kOutputReserveMax];
 size_t used;
-int fd = STDOUT_FILENO;
-const char *name = "standard output";
+int outputFd = STDOUT_FILENO;
+const char *outputName = "standard output";
 const char *pendingPath;  // the -o file, until the first write opens it
 const char *finalPath;    // the -o file that the new file replaces at the end
 int writeError;
@@ -77,12 +77,12 @@ void createNewFile(const char *path, const struct stat *existing) {
         return failOpen(path, ENAMETOOLONG, nullptr);
     removeNewFileOnSignals();
     withSignalsHeld([] {
-        fd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file
-        newFileExists = fd >= 0;
+        outputFd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file
+        newFileExists = outputFd >= 0;
     });
-    if (fd < 0) return failOpen(path, errno, nullptr);
+    if (outputFd < 0) return failOpen(path, errno, nullptr);
     // A file that is replaced keeps its permissions.
-    if (existing && fchmod(fd, existing->st_mode & 0777) != 0) writeError = errno;
+    if (existing && fchmod(outputFd, existing->st_mode & 0777) != 0) writeError = errno;
     finalPath = path;
 }
 
@@ -101,8 +101,8 @@ void openPending() {
     }
     if (S_ISLNK(st.st_mode)) return failOpen(path, ELOOP, "is a symbolic link; use - for standard output");
     if (S_ISREG(st.st_mode)) return createNewFile(path, &st);
-    fd = open(path, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) failOpen(path, errno, nullptr);
+    outputFd = open(path, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (outputFd < 0) failOpen(path, errno, nullptr);
 }
 
 // Puts the new file in the place of the -o file, or removes it after a failure.
@@ -119,7 +119,7 @@ void drain() {
     if (used > 0) openPending();
     size_t done = 0;
     while (done < used && !writeError) {
-        ssize_t n = write(fd, buffer + done, used - done);
+        ssize_t n = write(outputFd, buffer + done, used - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0)
             writeError = errno;
@@ -133,10 +133,10 @@ void drain() {
 
 void outputToFile(const char *path) {
     pendingPath = path;
-    name = path;
+    outputName = path;
 }
 
-bool outputIsTerminal() { return !pendingPath && isatty(fd) == 1; }
+bool outputIsTerminal() { return !pendingPath && isatty(outputFd) == 1; }
 
 char *outputReserve(size_t length) {
     if (used + length > sizeof buffer) drain();
@@ -178,9 +178,9 @@ bool outputFailed() { return writeError != 0; }
 int outputFinish(bool succeeded) {
     if (succeeded) openPending();  // an empty result is still a file
     drain();
-    if (fd > STDERR_FILENO && close(fd) != 0 && !writeError) writeError = errno;
+    if (outputFd > STDERR_FILENO && close(outputFd) != 0 && !writeError) writeError = errno;
     settleNewFile(succeeded && !writeError);
     if (!writeError || reported) return writeError ? kExitFailed : kExitOk;
-    complain("%s: %s", name, strerror(writeError));
+    complain("%s: %s", outputName, strerror(writeError));
     return kExitFailed;
 }

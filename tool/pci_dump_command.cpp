@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t kHeader = 256, kRow = 16;
+constexpr uint32_t kHeader = 256, kPciRow = 16;
 
 }  // namespace
 
@@ -16,11 +16,11 @@ int runPciDump(const Invocation &in) {
     int firstError = 0;
     uint32_t failedAt = 0;
     Json header = Json::array();  // null where a byte could not be read
-    for (uint32_t row = 0; row < kHeader; row += kRow) {
-        char line[3 + 3 * kRow + 1];
+    for (uint32_t row = 0; row < kHeader; row += kPciRow) {
+        char line[3 + 3 * kPciRow + 1];
         char *out = putByte(line, static_cast<uint8_t>(row));
         *out++ = ':';
-        for (uint32_t offset = row; offset < row + kRow; offset += 4) {
+        for (uint32_t offset = row; offset < row + kPciRow; offset += 4) {
             uint64_t dword = 0;
             const int error = space.read(offset, 4, dword);
             if (error && !firstError) {

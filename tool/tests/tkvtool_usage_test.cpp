@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "tkvtool_run.h"
 
@@ -93,11 +94,15 @@ const UsageCase kUsageCases[] = {
 
 TEST(TkvtoolUsage, BadInputGetsOneLineWhereToFindHelpAndStatus2) {
     Tool tool;
+    // The cases of one help topic differ only in which check of the parser
+    // fails (the argument fuzzer takes those paths too).
+    std::set<std::string> topicsRun;
     for (const UsageCase &c : kUsageCases) {
+        const std::string topic = c.topic ? std::string(c.topic) + " " : "";
+        if (underCheckingTool() && !topicsRun.insert(topic).second) continue;
         ProcessRun run = tool.run(c.args);
         std::string words;
         for (const auto &a : c.args) words += a + " ";
-        const std::string topic = c.topic ? std::string(c.topic) + " " : "";
         EXPECT_EQ(run.err, "tkvtool: " + c.message + "\nTry 'tkvtool " + topic + "--help'\n") << words;
         EXPECT_EQ(run.exitCode, 2) << words;
         EXPECT_EQ(run.out, "") << words;

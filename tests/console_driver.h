@@ -5,6 +5,7 @@
 #define TKV_TESTS_CONSOLE_DRIVER_H
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,10 +75,18 @@ struct ProcessRun {
 ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions &options = {});
 
 // Whether the programs run under a checking tool (TKV_TEST_WRAPPER, such as
-// valgrind), where each start costs most of a second: a long table of cases
-// that take one path then runs one case of each kind, and plain and sanitizer
-// runs take them all.
+// valgrind), where each start costs most of a second.
 bool underCheckingTool();
+
+// Which cases of a long table that takes one path to run: under a checking
+// tool the first of each kind, otherwise all of them.
+class CaseSampler {
+public:
+    bool runs(const std::string &kind) { return !underCheckingTool() || kindsRun_.insert(kind).second; }
+
+private:
+    std::set<std::string> kindsRun_;
+};
 
 // The preloads that must come before the simulator (the sanitizer runtime,
 // under the sanitizer build): what tkvcon-sim, which has the simulator built in, needs.

@@ -1,10 +1,13 @@
 #include "tkvtool_run.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -88,7 +91,8 @@ std::string randomBytes(size_t length, unsigned seed) {
     return bytes;
 }
 
-TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceStateFile &state) {
+TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceStateFile &state,
+                             int stalledOutputMs) {
     std::vector<std::string> words = {TKVCON_PATH};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;
@@ -98,18 +102,48 @@ TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceS
     termios raw{};
     cfmakeraw(&raw);
     TerminalOutput result;
+    int output[2] = {-1, -1};
+    if (stalledOutputMs >= 0 && pipe2(output, O_CLOEXEC) != 0) return result;
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, &raw, nullptr);
     if (pid == 0) {
+        if (output[1] >= 0) dup2(output[1], STDOUT_FILENO);
         putenv(stateEnv.data());
         putenv(preloadEnv.data());
         execv(argv[0], argv.data());
         _exit(127);
     }
-    if (pid < 0) return result;
-    char buffer[4096];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;)
-        result.text.append(buffer, static_cast<size_t>(n));
+    if (output[1] >= 0) close(output[1]);
+    if (pid < 0) {
+        if (output[0] >= 0) close(output[0]);
+        return result;
+    }
+    if (output[0] >= 0) {
+        const timespec stall{stalledOutputMs / 1000, (stalledOutputMs % 1000) * 1000000L};
+        nanosleep(&stall, nullptr);
+    }
+    // Both are read as they come: the program may wait on either.
+    pollfd ends[2] = {{master, POLLIN, 0}, {output[0], POLLIN, 0}};  // poll skips an fd of -1
+    char buffer[65536];
+    while (ends[0].fd >= 0 || ends[1].fd >= 0) {
+        if (poll(ends, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (pollfd &end : ends) {
+            if (end.fd < 0 || end.revents == 0) continue;
+            const ssize_t n = read(end.fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                if (end.fd != master) close(end.fd);
+                end.fd = -1;
+            } else if (end.fd == master) {
+                result.text.append(buffer, static_cast<size_t>(n));
+            } else {
+                result.pipedBytes += static_cast<size_t>(n);
+            }
+        }
+    }
+    if (ends[1].fd >= 0) close(ends[1].fd);
     int status = 0;
     waitpid(pid, &status, 0);
     close(master);

@@ -46,12 +46,17 @@ private:
 
 std::string randomBytes(size_t length, unsigned seed);
 
-// tkvtool-sim under a pseudo-terminal (standard output and error), raw.
+// tkvtool-sim under a pseudo-terminal, raw: standard error on it, and
+// standard output too; or, with stalledOutputMs set, into a pipe that is left
+// full that long before it is drained, so that a transfer lasts at least that
+// long however fast the build is.
 struct TerminalOutput {
-    std::string text;
+    std::string text;       // what came on the terminal
+    size_t pipedBytes = 0;  // what came through the pipe
     int exitCode = -1;
 };
-TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceStateFile &state);
+TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceStateFile &state,
+                             int stalledOutputMs = -1);
 
 // Declares `variable` as the peer's path, or skips the test without it.
 #define SKIP_WITHOUT(variable, name)         \

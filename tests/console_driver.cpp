@@ -72,24 +72,6 @@ void ignoreSigpipe() {
     (void)done;
 }
 
-void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
-
-// Appends what is readable; false once the descriptor has ended (EOF, or EIO
-// on a terminal master whose other side is closed everywhere).
-bool drain(int fd, std::string &into) {
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            into.append(buffer, static_cast<size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return true;
-        return false;
-    }
-}
-
 void recordStatus(int status, int &exitCode, int &signalNumber) {
     if (WIFEXITED(status)) exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) signalNumber = WTERMSIG(status);
@@ -273,6 +255,22 @@ int millisecondsLeft(Clock::time_point deadline) {
 }
 
 }  // namespace
+
+void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+bool drain(int fd, std::string &into) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            into.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return true;
+        return false;
+    }
+}
 
 TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) {
     ignoreSigpipe();

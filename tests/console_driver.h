@@ -74,6 +74,12 @@ struct ProcessRun {
 // through a pipe.
 ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions &options = {});
 
+// For reading a program's descriptors as they come: drain() appends what is
+// readable from a non-blocking `fd`, and is false once it has ended (EOF, or
+// EIO on a terminal master whose other side is closed everywhere).
+void setNonBlocking(int fd);
+bool drain(int fd, std::string &into);
+
 // Whether the programs run under a checking tool (TKV_TEST_WRAPPER, such as
 // valgrind), where each start costs most of a second.
 bool underCheckingTool();

@@ -123,27 +123,18 @@ TerminalOutput runOnTerminal(const std::vector<std::string> &args, const DeviceS
         nanosleep(&stall, nullptr);
     }
     // Both are read as they come: the program may wait on either.
-    pollfd ends[2] = {{master, POLLIN, 0}, {output[0], POLLIN, 0}};  // poll skips an fd of -1
-    char buffer[65536];
-    while (ends[0].fd >= 0 || ends[1].fd >= 0) {
-        if (poll(ends, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (pollfd &end : ends) {
-            if (end.fd < 0 || end.revents == 0) continue;
-            const ssize_t n = read(end.fd, buffer, sizeof buffer);
-            if (n <= 0) {
-                if (end.fd != master) close(end.fd);
-                end.fd = -1;
-            } else if (end.fd == master) {
-                result.text.append(buffer, static_cast<size_t>(n));
-            } else {
-                result.pipedBytes += static_cast<size_t>(n);
-            }
-        }
+    std::string piped;
+    bool terminalOpen = true, pipeOpen = output[0] >= 0;
+    setNonBlocking(master);
+    if (pipeOpen) setNonBlocking(output[0]);
+    while (terminalOpen || pipeOpen) {
+        pollfd ends[2] = {{terminalOpen ? master : -1, POLLIN, 0}, {pipeOpen ? output[0] : -1, POLLIN, 0}};
+        if (poll(ends, 2, -1) < 0 && errno != EINTR) break;
+        if (ends[0].revents) terminalOpen = drain(master, result.text);
+        if (ends[1].revents) pipeOpen = drain(output[0], piped);
     }
-    if (ends[1].fd >= 0) close(ends[1].fd);
+    result.pipedBytes = piped.size();
+    if (output[0] >= 0) close(output[0]);
     int status = 0;
     waitpid(pid, &status, 0);
     close(master);

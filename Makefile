@@ -1,7 +1,7 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a user needs.
 # Each build kind is a preset of CMakePresets.json, built in build-<preset>
 # (the default one in build).
-.PHONY: all build run test asan-test valgrind-test fuzz bench format format-check tidy python-bench clean
+.PHONY: all build deps run test asan-test valgrind-test fuzz bench format format-check tidy python-bench clean
 
 all: build
 
@@ -32,7 +32,14 @@ run:
 	$(call preset,default,tkvcon-sim)
 	./build/bin/tkvcon-sim
 
-test: build
+# What debian/control's Build-Depends lists, installed when some is missing
+# (as root, or through a sudo that asks no password): the test run builds
+# and tests every part, and a part that cannot be built stops it.
+deps:
+	@scripts/build-deps
+
+test: deps
+	$(call preset,default,,-DTKV_REQUIRE_ALL=ON)
 	ctest --preset default -j$(JOBS)
 
 # The sanitizer build (clang) has the fuzz targets too.

@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <unistd.h>
 
+#include "device_facts.h"
 #include "regmap_offsets.h"
 
 namespace zoom_video {
@@ -21,10 +22,12 @@ struct PortRegisters {
 };
 constexpr PortRegisters kPorts[] = {
     {regmap_offsets::ZV0_PORT_CTRL, regmap_offsets::ZV0_BUF0, regmap_offsets::ZV0_BUF1,
-     regmap_offsets::ZV0_SIZE, 0x10000000},
+     regmap_offsets::ZV0_SIZE, device_facts::captureBuffer(0, 0)},
     {regmap_offsets::ZV1_PORT_CTRL, regmap_offsets::ZV1_BUF0, regmap_offsets::ZV1_BUF1,
-     regmap_offsets::ZV1_SIZE, 0x14000000},
+     regmap_offsets::ZV1_SIZE, device_facts::captureBuffer(1, 0)},
 };
+
+static_assert(sizeof kPorts / sizeof kPorts[0] == device_facts::kZoomVideoPorts, "registers for every port");
 
 // Only init checks the port: every other id than 0 means port 1.
 inline const PortRegisters &portOf(int id) { return kPorts[id == 0 ? 0 : 1]; }

@@ -3,6 +3,7 @@
 // sub-address of a slave, and the texts of the result codes.
 #include <time.h>
 
+#include "device_facts.h"
 #include "regmap_offsets.h"
 #include "tekvaro.h"
 
@@ -15,25 +16,28 @@ struct ChannelRegisters {
 };
 constexpr ChannelRegisters kChannels[] = {{regmap_offsets::I2C0_TXR, regmap_offsets::I2C0_CR},
                                           {regmap_offsets::I2C1_TXR, regmap_offsets::I2C1_CR}};
-constexpr int kChannelCount = sizeof kChannels / sizeof kChannels[0];
+constexpr int kChannelCount = device_facts::kI2cChannels;
+static_assert(sizeof kChannels / sizeof kChannels[0] == kChannelCount, "a register block for every channel");
 
+// The command register's bits, and the status register's, from the map.
+using namespace regmap_offsets;
 enum Command : uint8_t {
-    kStartWrite = 0x90,    // address byte after a (repeated) start
-    kWrite = 0x10,         // sub-address or data byte
-    kWriteStop = 0x50,     // last data byte, then stop
-    kReadAck = 0x20,       // receive a byte and acknowledge it
-    kReadNackStop = 0x68,  // receive the last byte, no acknowledge, then stop
+    kStartWrite = I2C_CR_STA | I2C_CR_WR,                 // address byte after a (repeated) start
+    kWrite = I2C_CR_WR,                                   // sub-address or data byte
+    kWriteStop = I2C_CR_STO | I2C_CR_WR,                  // last data byte, then stop
+    kReadAck = I2C_CR_RD,                                 // receive a byte and acknowledge it
+    kReadNackStop = I2C_CR_STO | I2C_CR_RD | I2C_CR_ACK,  // receive the last byte, no acknowledge, then stop
 };
 
 enum Status : uint8_t {
-    kTransferInProgress = 0x02,
-    kNoAcknowledge = 0x80,
+    kTransferInProgress = I2C_SR_TIP,
+    kNoAcknowledge = I2C_SR_RxACK,
 };
 
 enum Result : int {
     kSucceed = 0,
     kNoChannel = -1,  // also: the channel never finished a transfer or could not be reached
-    kNoSlave = -2,
+    kNoSlave = device_facts::kI2cNoSlave,
     kInvalidArgument = -4,  // bytes to move but no buffer
 };
 

@@ -3,6 +3,8 @@
 // Everything but the decoder addresses lives in the controller's registers.
 #include <stdio.h>
 
+#include "device_facts.h"
+#include "field_mask.h"
 #include "tekvaro.h"
 #include "zoom_video_port.h"
 
@@ -34,21 +36,29 @@ constexpr LayerRegisters kLayers[] = {
 constexpr const LayerRegisters &kLayer1 = kLayers[0];
 constexpr const LayerRegisters &kLayer3 = kLayers[1];
 
-// ZV_PORT_CTRL besides capture enable.
-constexpr uint32_t kPortSetupLayer1 = 0x510;  // as init leaves it: capture off
-constexpr uint32_t kPortSetupLayer3 = 0x610;
+// ZV_PORT_CTRL as init leaves it (capture off): the layer it feeds, and
+// bits 4 and 10, which the map does not name.
+constexpr uint32_t kPortSetupBits = 0x410;
+constexpr uint32_t kPortSetupLayer1 = kPortSetupBits | zoom_video::kFeedsLayer1;
+constexpr uint32_t kPortSetupLayer3 = kPortSetupBits | zoom_video::kFeedsLayer3;
 
-// LAYER_CTRL fields.
-constexpr uint32_t kLayerEnable = 1u << 8;
-constexpr uint32_t kLayerFixedBits = 0x1102;  // bits 1 and 12, and the enable
-constexpr unsigned kZoomWidthShift = 3;
-constexpr unsigned kZoomHeightShift = 5;
-constexpr uint32_t kZoomMask = 3;
-constexpr uint32_t kCrtc1Select = 1u << 13;
-constexpr unsigned kCameraWidthShift = 14;
-constexpr uint32_t kCameraWidthMask = 0x7FFF;
+// LAYER_CTRL fields (layers 1 and 3 have the same).
+using field_mask::shift;
+constexpr uint32_t kLayerEnable = LAYER1_CTRL_enable;
+constexpr uint32_t kLayerFixedBits = 0x1002 | kLayerEnable;  // bits 1 and 12, unnamed, and the enable
+constexpr unsigned kZoomWidthShift = shift(LAYER1_CTRL_zoom_width);
+constexpr unsigned kZoomHeightShift = shift(LAYER1_CTRL_zoom_height);
+constexpr uint32_t kZoomMask = field_mask::values(LAYER1_CTRL_zoom_width);
+constexpr uint32_t kCrtc1Select = LAYER1_CTRL_connector;
+constexpr unsigned kCameraWidthShift = shift(LAYER1_CTRL_camera_width);
+constexpr uint32_t kCameraWidthMask = field_mask::values(LAYER1_CTRL_camera_width);
+static_assert(LAYER3_CTRL_enable == LAYER1_CTRL_enable && LAYER3_CTRL_zoom_width == LAYER1_CTRL_zoom_width &&
+                  LAYER3_CTRL_zoom_height == LAYER1_CTRL_zoom_height &&
+                  LAYER3_CTRL_connector == LAYER1_CTRL_connector &&
+                  LAYER3_CTRL_camera_width == LAYER1_CTRL_camera_width,
+              "both layers' control registers are laid out alike");
 
-constexpr uint32_t kSecondBufferOffset = 0x02000000;
+constexpr uint32_t kSecondBufferOffset = device_facts::kCaptureBufferBytes;
 
 // The decoder set-up, in the order it is sent (0x03 twice, 0x14 never).
 struct DecoderWrite {
@@ -60,11 +70,11 @@ constexpr DecoderWrite kDecoderSetup[] = {
     {0x0D, 0x00}, {0x0E, 0x01}, {0x0F, 0x00}, {0x10, 0x40}, {0x11, 0x0C}, {0x12, 0x00},
     {0x13, 0x00}, {0x15, 0x00}, {0x16, 0x00}, {0x17, 0x00},
 };
-constexpr int kDecoderAddressPinLow = 0x24;
-constexpr int kDecoderAddressPinHigh = 0x25;
+constexpr int kDecoderAddressPinLow = device_facts::kDecoderAddressPinLow;
+constexpr int kDecoderAddressPinHigh = device_facts::kDecoderAddressPinHigh;
 
 // The decoder address chosen by the last init of each port.
-int32_t gZoomVideoI2cDevAdr[2];
+int32_t gZoomVideoI2cDevAdr[device_facts::kZoomVideoPorts];
 
 uint32_t readLong(uint32_t offset) {
     uint32_t value = 0;
@@ -97,7 +107,8 @@ void switchPort(int id, bool on) {
 }  // namespace
 
 extern "C" TKV_API int tkvZoomVideoInit(int id, int i2c_channel, int i2c_sa, int layer) {
-    if (static_cast<unsigned>(id) > 1 || static_cast<unsigned>(i2c_channel) > 1) {
+    if (static_cast<unsigned>(id) >= device_facts::kZoomVideoPorts ||
+        static_cast<unsigned>(i2c_channel) >= device_facts::kI2cChannels) {
         puts("Zoom video error: invalid argument");
         return -22;
     }

@@ -18,11 +18,12 @@ constexpr uint32_t kPortControl[kCapturePorts] = {regmap_offsets::ZV0_PORT_CTRL,
                                                   regmap_offsets::ZV1_PORT_CTRL};
 constexpr uint64_t kCaptureEnable = regmap_offsets::ZV_PORT_CTRL_capture;
 
-// Video memory is at 0x10000000 in the controller's address map; each port
-// captures into two buffers 32 MiB apart (port 0 at the start of video
-// memory, port 1 64 MiB on).
-constexpr size_t kBufferBytes = size_t{32} << 20;
-constexpr size_t kFirstBuffer[kCapturePorts] = {kRegisterSpaceSize, kRegisterSpaceSize + 2 * kBufferBytes};
+constexpr size_t kBufferBytes = device_facts::kCaptureBufferBytes;
+// Where each port's first capture buffer lies in the state block, whose video
+// memory follows the register space.
+constexpr size_t kFirstBuffer[kCapturePorts] = {
+    kRegisterSpaceSize + device_facts::captureBuffer(0, 0) - device_facts::kVideoMemoryBase,
+    kRegisterSpaceSize + device_facts::captureBuffer(1, 0) - device_facts::kVideoMemoryBase};
 
 // The decoder's pixels: YUV 4:2:2 as U Y0 V Y1 per pair (ITU-R BT.601 levels).
 struct Yuv {

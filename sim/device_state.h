@@ -7,13 +7,15 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "device_facts.h"
+
 namespace sim {
 
-constexpr size_t kRegisterSpaceSize = size_t{16} << 20;
-constexpr size_t kVideoMemorySize = size_t{256} << 20;
-constexpr int kI2cChannels = 2;
-constexpr int kCapturePorts = 2;
-constexpr int kDdcPorts = 4;
+constexpr size_t kRegisterSpaceSize = device_facts::kRegisterSpaceSize;
+constexpr size_t kVideoMemorySize = device_facts::kVideoMemorySize;
+constexpr int kI2cChannels = device_facts::kI2cChannels;
+constexpr int kCapturePorts = device_facts::kZoomVideoPorts;
+constexpr int kDdcPorts = device_facts::kDdcPorts;
 
 // One OpenCores-style I2C master and the bus transaction it is running.
 struct I2cMaster {

@@ -7,6 +7,9 @@
 // progress" bit then stays set for a few status reads, so that callers must poll.
 #include "i2c_bus.h"
 
+#include "device_facts.h"
+#include "regmap_offsets.h"
+
 #include "settings.h"
 #include "state_mapping.h"
 
@@ -15,21 +18,22 @@ namespace {
 
 enum Register : unsigned { kPrescaleLow, kPrescaleHigh, kControl, kData, kCommandStatus };
 
+using namespace regmap_offsets;
 enum CommandBit : uint8_t {
-    kStart = 0x80,
-    kStop = 0x40,
-    kRead = 0x20,
-    kWrite = 0x10,
-    kNack = 0x08,  // the master answers a received byte with no acknowledge
+    kStart = I2C_CR_STA,
+    kStop = I2C_CR_STO,
+    kRead = I2C_CR_RD,
+    kWrite = I2C_CR_WR,
+    kNack = I2C_CR_ACK,  // the master answers a received byte with no acknowledge
 };
 
 enum StatusBit : uint8_t {
-    kNoAcknowledge = 0x80,
-    kBusBusy = 0x40,  // between start and stop
-    kTransferInProgress = 0x02,
+    kNoAcknowledge = I2C_SR_RxACK,
+    kBusBusy = I2C_SR_Busy,  // between start and stop
+    kTransferInProgress = I2C_SR_TIP,
 };
 
-constexpr uint8_t kCoreEnable = 0x80;  // control register
+constexpr uint8_t kCoreEnable = I2C_CTR_EN;  // control register
 constexpr uint8_t kBusyPolls = 2;
 constexpr uint8_t kIdleLine = 0xFF;  // what a read gets when no slave drives the bus
 
@@ -40,8 +44,8 @@ struct SlavePlacement {
     I2cSlaveKind kind;
 };
 constexpr SlavePlacement kPlacements[kI2cSlaveCount] = {
-    {0, 0x24, I2cSlaveKind::Decoder},
-    {1, 0x24, I2cSlaveKind::Decoder},
+    {0, device_facts::kDecoderAddressPinLow, I2cSlaveKind::Decoder},
+    {1, device_facts::kDecoderAddressPinLow, I2cSlaveKind::Decoder},
     {0, 0x50, I2cSlaveKind::Eeprom},
 };
 

@@ -182,6 +182,11 @@ PYBIND11_MODULE(_tekvaro, module) {
     // tekvaro.diff, a plain Python function, calls this.
     module.def("_diff", &tkvpy::compareSnapshots, py::arg("first"), py::arg("second"), py::arg("ignore"),
                py::arg("maps"));
+    module.def("decode_edid", &tkvpy::decodeEdid, py::arg("data"),
+               "The identity an EDID's base block gives, as tkvtool edid --json shows it: a dict\n"
+               "of manufacturer, product, serial, serial_text, week, year, version, name and\n"
+               "preferred (the first detailed timing: width, height, refresh_hz, pixel_clock_khz).\n"
+               "Raises ValueError for bytes without a base block.");
     module.attr("__version__") = TKV_VERSION;
 
     // The classes belong to the package users import.

@@ -66,6 +66,8 @@ void raiseI2cFailed(int result, unsigned channel, unsigned device, uint8_t contr
 
 // Single requests.
 py::bytes readEdid(const Connection &connection, const Integer &port);
+// The identity a base EDID block gives, as tkvtool edid --json shows it.
+py::object decodeEdid(const py::bytes &data);
 py::tuple coreVersion(const Connection &connection);
 
 }  // namespace tkvpy

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "edid.h"
 #include "errors.h"
 #include "parts.h"
 #include "spaces.h"
@@ -12,8 +13,6 @@
 namespace tkvpy {
 
 namespace {
-
-constexpr unsigned kLastDdcPort = 3;
 
 class PciConfig {
 public:
@@ -63,24 +62,35 @@ private:
 
 py::bytes readEdid(const Connection &connection, const Integer &port) {
     const auto ddc = static_cast<uint32_t>(
-        checked(port, kLastDdcPort, PyExc_ValueError, "DDC port {0} does not exist (0 to {1})"));
-    std::array<char, sizeof(ddc_edid_t::data)> copy{};
-    uint32_t length = 0, valid = 0;
-    // The library's record is copied before the lock is given up.
-    const Outcome outcome = callLibrary(connection, [&] {
-        uint8_t *data = nullptr;
-        const int result = tkvDDCRead(ddc, &length, &data, &valid);
-        if (length > copy.size()) length = copy.size();
-        if (data) memcpy(copy.data(), data, length);
-        return result;
+        checked(port, client::kDdcPorts - 1, PyExc_ValueError, "DDC port {0} does not exist (0 to {1})"));
+    client::Edid edid;
+    client::Outcome read;
+    callLibrary(connection, [&] {
+        read = client::readEdid(ddc, edid);
+        return 0;
     });
-    if (outcome.result != 0 && outcome.error == ENXIO) raiseNoMonitor(outcome.error, ddc);
-    if (outcome.result != 0)
-        raiseDeviceError(outcome.error, py::str("reading the EDID on DDC port {}").format(ddc));
-    if (length == 0) raiseNoMonitor(ENXIO, ddc);
-    py::bytes edid(copy.data(), length);
-    if (!valid) raiseInvalidEdid(ddc, edid);
-    return edid;
+    const py::str action = py::str("reading the EDID on DDC port {}").format(ddc);
+    switch (read.failure) {
+    case client::Failure::None: break;
+    case client::Failure::Absent: raiseNoMonitor(read.errnum ? read.errnum : ENXIO, ddc);
+    case client::Failure::Usage: raise(PyExc_ValueError, py::str(read.message));
+    case client::Failure::Device:
+        if (read.errnum) raiseDeviceError(read.errnum, action);
+        raiseDeviceError(EIO, py::str("{}: {}").format(action, read.message));
+    }
+    py::bytes bytes(reinterpret_cast<const char *>(edid.bytes.data()), edid.bytes.size());
+    if (!edid.valid) raiseInvalidEdid(ddc, bytes);
+    return bytes;
+}
+
+py::object decodeEdid(const py::bytes &data) {
+    const std::string text = data;
+    client::EdidIdentity identity;
+    if (!client::decodeEdidIdentity(std::vector<uint8_t>(text.begin(), text.end()), identity))
+        raise(PyExc_ValueError, py::str("not an EDID: no base block with its header"));
+    const std::string json =
+        client::toJson(identity).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return py::module_::import("json").attr("loads")(json);
 }
 
 py::tuple coreVersion(const Connection &connection) {

@@ -76,6 +76,7 @@ from ._tekvaro import (
     ZoomVideoPort,
     ZoomVideoWindow,
     __version__,
+    decode_edid,
 )
 
 

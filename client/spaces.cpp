@@ -1,6 +1,9 @@
 #include "spaces.h"
 
+#include <stdio.h>
 #include <string.h>
+
+#include "../common/device_facts.h"
 
 #include "library_result.h"
 #include "tekvaro.h"
@@ -46,13 +49,13 @@ constexpr unsigned widthIndex(unsigned width) { return width == 8 ? 3 : width ==
 // word size, readers, writers, bulk reader.
 // clang-format off
 const Space kSpaces[] = {
-    {"reg", 0x1000000, 1 | 2 | 4 | 8, 1 | 2 | 4 | 8, 4, 0,
+    {"reg", device_facts::kRegisterSpaceSize, 1 | 2 | 4 | 8, 1 | 2 | 4 | 8, 4, 0,
      {readAs<uint8_t, tkvRegReadByte>, readAs<uint16_t, tkvRegReadWord>,
       readAs<uint32_t, tkvRegReadLong>, readAs<uint64_t, tkvRegReadQuad>},
      {writeAs<uint8_t, tkvRegWriteByte>, writeAs<uint16_t, tkvRegWriteWord>,
       writeAs<uint32_t, tkvRegWriteLong>, writeAs<uint64_t, tkvRegWriteQuad>},
      tkvRegReadQuad},
-    {"vram", 0x10000000, 1 | 2 | 4 | 8, 1 | 2 | 4 | 8, 4, 0,
+    {"vram", device_facts::kVideoMemorySize, 1 | 2 | 4 | 8, 1 | 2 | 4 | 8, 4, 0,
      {readAs<uint8_t, tkvVramReadByte>, readAs<uint16_t, tkvVramReadWord>,
       readAs<uint32_t, tkvVramReadLong>, readAs<uint64_t, tkvVramReadQuad>},
      {writeAs<uint8_t, tkvVramWriteByte>, writeAs<uint16_t, tkvVramWriteWord>,
@@ -75,6 +78,57 @@ int Space::read(uint32_t offset, unsigned width, uint64_t &value) const {
 
 int Space::write(uint32_t offset, unsigned width, uint64_t value) const {
     return writers[widthIndex(width)](offset, value);
+}
+
+namespace {
+
+const char *article(unsigned width) { return width == 8 ? "an" : "a"; }
+
+template <typename... Args>
+std::string format(const char *pattern, Args... args) {
+    char text[200];
+    snprintf(text, sizeof text, pattern, args...);
+    return text;
+}
+
+}  // namespace
+
+std::string Space::widthProblem(uint32_t offset, unsigned width, bool several, bool writing) const {
+    if (!takes(width)) return format("%s has no %u-byte items", name, width);
+    if (writing && !writes(width))
+        return format(
+            "%s is written in whole %u-byte words: %s %u-byte write would write back "
+            "the rest of its word (use -m MASK to change some bits)",
+            name, writeUnit(), article(width), width);
+    // A PCI item is cut out of one 32-bit request; a run of them lies at
+    // multiples of their width, so that none reaches into the next word.
+    if (wordBytes && (offset % wordBytes + width > wordBytes || (several && offset % width != 0)))
+        return format("%u-byte %s items from 0x%x cross %u-byte words", width, name, offset,
+                      unsigned{wordBytes});
+    if (offset >= size) return format("address 0x%x is outside %s (0 to 0x%x)", offset, name, size - 1);
+    return {};
+}
+
+std::string Space::itemsProblem(uint32_t offset, unsigned width, uint64_t count, bool writing) const {
+    std::string problem = widthProblem(offset, width, count > 1, writing);
+    if (!problem.empty() || uint64_t{offset} + count * width <= size) return problem;
+    if (count == 1)
+        return format("%s %u-byte item at 0x%x runs past the end of %s (0x%x)", article(width), width, offset,
+                      name, size);
+    return format("0x%llx items from 0x%x run past the end of %s (0x%x)",
+                  static_cast<unsigned long long>(count), offset, name, size);
+}
+
+std::string Space::runProblem(uint32_t offset, uint64_t length, unsigned width, bool writing) const {
+    std::string problem = widthProblem(offset, width, length > width, writing);
+    if (!problem.empty()) return problem;
+    if (uint64_t{offset} + length > size)
+        return format("0x%llx bytes from 0x%x run past the end of %s (0x%x)",
+                      static_cast<unsigned long long>(length), offset, name, size);
+    if (length % width != 0)
+        return format("length 0x%llx is not a multiple of the width %u",
+                      static_cast<unsigned long long>(length), width);
+    return {};
 }
 
 const Space *findSpace(const char *name) {

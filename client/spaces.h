@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 // Requests return 0 or the error number of their failure.
 using ItemReader = int (*)(uint32_t offset, uint64_t &value);
 using ItemWriter = int (*)(uint32_t offset, uint64_t value);
@@ -28,6 +30,16 @@ struct Space {
     unsigned writeUnit() const { return writeWidths & -writeWidths; }
     int read(uint32_t offset, unsigned width, uint64_t &value) const;
     int write(uint32_t offset, unsigned width, uint64_t value) const;
+
+    // What is wrong with reading (or, `writing`, writing) `count` items of
+    // `width` bytes from `offset`, in a usage error's words; empty when
+    // nothing is.  Every front end refuses these before a request is made.
+    std::string itemsProblem(uint32_t offset, unsigned width, uint64_t count, bool writing) const;
+    // The same for a transfer of `length` bytes in items of `width`.
+    std::string runProblem(uint32_t offset, uint64_t length, unsigned width, bool writing) const;
+
+private:
+    std::string widthProblem(uint32_t offset, unsigned width, bool several, bool writing) const;
 };
 
 // The space called `name`, or null.

@@ -491,8 +491,6 @@ bool takesOperand(const Command &command, Operand kind) {
     return false;
 }
 
-const char *article(unsigned width) { return width == 8 ? "an" : "a"; }
-
 // The checks that involve more than one word: widths, alignment, ranges.
 // Every request they let through lies inside its space.
 bool checkMemory(Parser &p) {
@@ -502,42 +500,14 @@ bool checkMemory(Parser &p) {
     const bool bulk = takesOperand(*in.command, Operand::Length) || takesOperand(*in.command, Operand::File);
     const bool writing =
         takesOperand(*in.command, Operand::Value) || takesOperand(*in.command, Operand::File);
-    if (in.width && !space.takes(in.width))
-        return p.fail(usageError(topic, "%s has no %u-byte items", space.name, in.width));
-    if (writing && in.width && !space.writes(in.width))
-        return p.fail(usageError(topic,
-                                 "%s is written in whole %u-byte words: %s %u-byte write would write back "
-                                 "the rest of its word (use -m MASK to change some bits)",
-                                 space.name, space.writeUnit(), article(in.width), in.width));
     const unsigned width = in.width ? in.width : !bulk ? space.defaultWidth : writing ? space.writeUnit() : 1;
-    // A PCI item is cut out of one 32-bit request; a run of them lies at
-    // multiples of their width, so that none reaches into the next word.
-    const bool several = bulk ? in.length > width : in.count > 1;
-    if (space.wordBytes &&
-        (in.address % space.wordBytes + width > space.wordBytes || (several && in.address % width != 0)))
-        return p.fail(usageError(topic, "%u-byte %s items from 0x%x cross %u-byte words", width, space.name,
-                                 in.address, space.wordBytes));
-    if (in.address >= space.size)
-        return p.fail(usageError(topic, "address 0x%x is outside %s (0 to 0x%x)", in.address, space.name,
-                                 space.size - 1));
-    if (bulk) {
-        // load's input is measured once it is open.
-        if (takesOperand(*in.command, Operand::File)) return true;
-        if (uint64_t{in.address} + in.length > space.size)
-            return p.fail(usageError(topic, "0x%x bytes from 0x%x run past the end of %s (0x%x)", in.length,
-                                     in.address, space.name, space.size));
-        if (in.length % width != 0)
-            return p.fail(
-                usageError(topic, "length 0x%x is not a multiple of the width %u", in.length, width));
-        return true;
-    }
-    if (uint64_t{in.address} + uint64_t{in.count} * width > space.size) {
-        if (in.count == 1)
-            return p.fail(usageError(topic, "%s %u-byte item at 0x%x runs past the end of %s (0x%x)",
-                                     article(width), width, in.address, space.name, space.size));
-        return p.fail(usageError(topic, "0x%x items from 0x%x run past the end of %s (0x%x)", in.count,
-                                 in.address, space.name, space.size));
-    }
+    // load's input is measured once it is open: here only its start is checked.
+    const std::string problem = !bulk ? space.itemsProblem(in.address, width, in.count, writing)
+                                : takesOperand(*in.command, Operand::File)
+                                    ? space.itemsProblem(in.address, width, 0, writing)
+                                    : space.runProblem(in.address, in.length, width, writing);
+    if (!problem.empty()) return p.fail(usageError(topic, "%s", problem.c_str()));
+    if (bulk) return true;
     if (in.value > widthMask(width))
         return p.fail(usageError(topic, "value 0x%llx does not fit in %u byte%s",
                                  static_cast<unsigned long long>(in.value), width, width == 1 ? "" : "s"));

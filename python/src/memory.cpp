@@ -27,7 +27,7 @@ public:
 
     uint64_t read(const Integer &offset, const Integer &width) const {
         const unsigned bytes = 1u << widthIndex(width);
-        const uint32_t at = checkedOffset(offset);
+        const uint32_t at = checkedItem(offset, bytes, false);
         uint64_t value = 0;
         const int error = callClient(*connection, [&] { return space->read(at, bytes, value); });
         if (error) raiseFailed(error, "reading", at, bytes);
@@ -36,7 +36,7 @@ public:
 
     void write(const Integer &offset, const Integer &value, const Integer &width) const {
         const unsigned bytes = 1u << widthIndex(width);
-        const uint32_t at = checkedOffset(offset);
+        const uint32_t at = checkedItem(offset, bytes, true);
         const uint64_t contents = checkedValue(value, bytes);
         const int error = callClient(*connection, [&] { return space->write(at, bytes, contents); });
         if (error) raiseFailed(error, "writing", at, bytes);
@@ -79,6 +79,14 @@ private:
     }
 
     // The length of a run from `start`, which must end inside the space.
+    // An item must lie wholly inside the space, as every front end has it.
+    uint32_t checkedItem(const Integer &offset, unsigned bytes, bool writing) const {
+        const uint32_t at = checkedOffset(offset);
+        const std::string problem = space->itemsProblem(at, bytes, 1, writing);
+        if (!problem.empty()) raise(PyExc_ValueError, py::str(problem));
+        return at;
+    }
+
     uint64_t checkedRun(uint32_t start, const Integer &n) const {
         const uint64_t bytes =
             checked(n, size(), PyExc_ValueError, "byte count {0} is out of range (0 to {1:#x})");

@@ -9,6 +9,8 @@ REFUSED = [
     (lambda d: d.vram.write(0x10000000, 0), ValueError, "outside video memory"),
     (lambda d: d.reg.read(-1), ValueError, "offset -0x1 is outside"),
     (lambda d: d.reg.read(0, 3), ValueError, "width 3 is not 1, 2, 4 or 8"),
+    (lambda d: d.reg.read(0xFFFFFE, 4), ValueError, "a 4-byte item at 0xfffffe runs past the end of reg"),
+    (lambda d: d.vram.write(0xFFFFFFC, 0, 8), ValueError, "an 8-byte item at 0xffffffc runs past the end"),
     (lambda d: d.reg.read(1.0), TypeError, "incompatible function arguments"),
     (lambda d: d.reg.write(0, 0x100, 1), OverflowError, "value 0x100 does not fit"),
     (lambda d: d.vram.write(0, -1), OverflowError, "value -0x1 does not fit"),

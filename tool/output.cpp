@@ -31,16 +31,33 @@ char newFile[PATH_MAX + 16];
 volatile sig_atomic_t newFileExists;
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
+void endingSignals(sigset_t &set) {
+    sigemptyset(&set);
+    for (int signal : kEndingSignals) sigaddset(&set, signal);
+}
+
+// Runs with every ending signal held, so that a second one (timeout(1) sends
+// its signal to the process and to its group: two) cannot end the run
+// before the file is gone.  Then the signal, its action the default again,
+// is let through and ends the run as it would have.
 void removeNewFileAndDie(int signal) {
     if (newFileExists) unlink(newFile);
-    raise(signal);  // the handler was reset: the signal now ends the run as it would have
+    newFileExists = 0;
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(signal, &byDefault, nullptr);
+    raise(signal);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
 }
 
 void removeNewFileOnSignals() {
     struct sigaction action {};
     action.sa_handler = removeNewFileAndDie;
-    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);
-    sigemptyset(&action.sa_mask);
+    endingSignals(action.sa_mask);
     for (int signal : kEndingSignals) {
         struct sigaction old {};
         // A signal that was ignored when tkvtool started stays ignored.
@@ -54,8 +71,7 @@ void removeNewFileOnSignals() {
 template <typename Step>
 void withSignalsHeld(Step &&step) {
     sigset_t held, old;
-    sigemptyset(&held);
-    for (int signal : kEndingSignals) sigaddset(&held, signal);
+    endingSignals(held);
     sigprocmask(SIG_BLOCK, &held, &old);
     step();
     sigprocmask(SIG_SETMASK, &old, nullptr);

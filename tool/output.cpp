@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "output_file.h"
 #include "report.h"
 
 namespace {
@@ -77,10 +78,10 @@ void withSignalsHeld(Step &&step) {
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void failOpen(const char *path, int error, const char *why) {
+void failOpen(const char *path, int error, const char *why = nullptr, const char *hint = "") {
     writeError = error;
     reported = true;
-    complain("cannot write '%s': %s", path, why ? why : strerror(error));
+    complain("cannot write '%s': %s%s", path, why ? why : strerror(error), hint);
 }
 
 // A new file in the directory of `path`, to take its place at the end.
@@ -89,14 +90,13 @@ void createNewFile(const char *path, const struct stat *existing) {
     const int directoryLength = slash ? static_cast<int>(slash - path + 1) : 0;
     const int length =
         snprintf(newFile, sizeof newFile, "%.*s.%s.XXXXXX", directoryLength, path, slash ? slash + 1 : path);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile)
-        return failOpen(path, ENAMETOOLONG, nullptr);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile) return failOpen(path, ENAMETOOLONG);
     removeNewFileOnSignals();
     withSignalsHeld([] {
         outputFd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file
         newFileExists = outputFd >= 0;
     });
-    if (outputFd < 0) return failOpen(path, errno, nullptr);
+    if (outputFd < 0) return failOpen(path, errno);
     // A file that is replaced keeps its permissions.
     if (existing && fchmod(outputFd, existing->st_mode & 0777) != 0) writeError = errno;
     finalPath = path;
@@ -112,13 +112,14 @@ void openPending() {
     pendingPath = nullptr;
     struct stat st {};
     if (lstat(path, &st) != 0) {
-        if (errno != ENOENT) return failOpen(path, errno, nullptr);
+        if (errno != ENOENT) return failOpen(path, errno);
         return createNewFile(path, nullptr);
     }
-    if (S_ISLNK(st.st_mode)) return failOpen(path, ELOOP, "is a symbolic link; use - for standard output");
+    if (S_ISLNK(st.st_mode))
+        return failOpen(path, ELOOP, kOutputIsSymbolicLink, "; use - for standard output");
     if (S_ISREG(st.st_mode)) return createNewFile(path, &st);
     outputFd = open(path, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (outputFd < 0) failOpen(path, errno, nullptr);
+    if (outputFd < 0) failOpen(path, errno);
 }
 
 // Puts the new file in the place of the -o file, or removes it after a failure.

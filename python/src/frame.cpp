@@ -4,10 +4,12 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "errors.h"
 #include "frame.h"
+#include "output_file.h"
 #include "parts.h"
 #include "transfer.h"
 
@@ -20,10 +22,10 @@ public:
     Frame(uint32_t w, uint32_t h, PixelFormat f, py::bytes raw)
         : width(w), height(h), format(f), data(std::move(raw)) {}
 
-    // Encoded without the GIL (the bytes object is immutable), written with
-    // the file's usual permissions; an existing symbolic link is not followed.
+    // Encoded without the GIL (the bytes object is immutable); a new file is
+    // private (0600), as tkvtool's are, and a symbolic link is never followed.
     void savePng(const py::object &path) const {
-        const std::string file = py::module_::import("os").attr("fsdecode")(path).cast<std::string>();
+        const std::string file = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
         const auto *pixels = reinterpret_cast<const uint8_t *>(PyBytes_AS_STRING(data.ptr()));
         Rows rows{pixels, size_t{width} * 2};
         void *png = nullptr;
@@ -37,7 +39,8 @@ public:
             raise(PyExc_ValueError, py::str("the frame cannot be encoded: {}").format(pngError(error)));
         const int writeError = writeFile(file, png, length);
         free(png);
-        if (writeError) raiseDeviceError(writeError, py::str("writing {}").format(file));
+        if (writeError == ELOOP && isSymbolicLink(file)) raiseFileError(ELOOP, file, kOutputIsSymbolicLink);
+        if (writeError) raiseFileError(writeError, file);
     }
 
     uint32_t width, height;
@@ -58,7 +61,7 @@ private:
 
     static int writeFile(const std::string &file, const void *bytes, size_t length) {
         py::gil_scoped_release released;
-        const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) return errno;
         int error = 0;
         for (size_t done = 0; done < length && !error;) {
@@ -68,6 +71,12 @@ private:
         }
         if (close(fd) != 0 && !error) error = errno;
         return error;
+    }
+
+    // ELOOP from O_NOFOLLOW: a link as the last name, or too many on the way.
+    static bool isSymbolicLink(const std::string &file) {
+        struct stat st {};
+        return lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
     }
 };
 
@@ -124,7 +133,9 @@ void bindFrame(py::module_ &module) {
         .def_property_readonly("format", [](const Frame &f) { return pixelFormatName(f.format); })
         .def_readonly("data", &Frame::data)
         .def("save_png", &Frame::savePng, py::arg("path"),
-             "Writes the frame as an RGB PNG image to `path` (a symbolic link there is refused).")
+             "Writes the frame as an RGB PNG image to `path` (a new file is private, 0600).\n"
+             "Raises OSError with the path where it cannot be written, and for a symbolic\n"
+             "link there, which is never followed.")
         .def("__repr__", [](const Frame &f) {
             return py::str("<tekvaro.Frame {}x{} {}>").format(f.width, f.height, pixelFormatName(f.format));
         });

@@ -179,6 +179,10 @@ def test_a_frame_grab_holds_the_cameras_colour_bars(dev, tmp_path):
         x = bar * 90 + 45
         assert all(abs(a - b) <= 2 for a, b in zip(row[3 * x:3 * x + 3], colour)), bar
     assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o600
+    (tmp_path / "frame.png").chmod(0o640)  # a file replaced keeps its permissions
+    frame.save_png(tmp_path / "frame.png")
+    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o640
+    assert [p.name for p in tmp_path.iterdir()] == ["frame.png"]
 
 
 # What a file that cannot be written raises: OSError as open() raises it, with
@@ -201,3 +205,4 @@ def test_a_frame_that_cannot_be_saved_raises_oserror_with_the_path(dev, tmp_path
     assert not isinstance(raised.value, tekvaro.Error)
     assert (raised.value.errno, raised.value.strerror, raised.value.filename) == (errno_, words, str(path))
     assert not (tmp_path / "elsewhere.png").exists()
+    assert not list(tmp_path.rglob(".*"))  # no new file left beside it

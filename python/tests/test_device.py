@@ -170,19 +170,19 @@ def test_a_frame_grab_holds_the_cameras_colour_bars(dev, tmp_path):
     frame = camera.capture()
     assert (frame.width, frame.height, frame.format, len(frame.data)) == (720, 576, "uyvy", 720 * 576 * 2)
     assert frame.data[:4] == bytes.fromhex("80eb80eb")  # U Y V Y of the white bar
-    png = pytest.importorskip("png")
     frame.save_png(tmp_path / "frame.png")
+    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o600
+    (tmp_path / "frame.png").chmod(0o640)  # a file replaced keeps its permissions
+    frame.save_png(tmp_path / "frame.png")
+    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o640
+    assert [p.name for p in tmp_path.iterdir()] == ["frame.png"]
+    png = pytest.importorskip("png")
     width, height, rows, _ = png.Reader(filename=str(tmp_path / "frame.png")).asRGB8()
     row = list(rows)[100]
     assert (width, height) == (720, 576)
     for bar, colour in enumerate(BARS):
         x = bar * 90 + 45
         assert all(abs(a - b) <= 2 for a, b in zip(row[3 * x:3 * x + 3], colour)), bar
-    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o600
-    (tmp_path / "frame.png").chmod(0o640)  # a file replaced keeps its permissions
-    frame.save_png(tmp_path / "frame.png")
-    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o640
-    assert [p.name for p in tmp_path.iterdir()] == ["frame.png"]
 
 
 # What a file that cannot be written raises: OSError as open() raises it, with

@@ -40,7 +40,7 @@ void endingSignals(sigset_t &set) {
 // Runs with every ending signal held, so that a second one (timeout(1) sends
 // its signal to the process and to its group: two) cannot end the run
 // before the file is gone.  Then the signal, its action the default again,
-// is let through and ends the run as it would have.
+// is let through and raised, and ends the run as it would have.
 void removeNewFileAndDie(int signal) {
     if (newFileExists) unlink(newFile);
     newFileExists = 0;
@@ -48,11 +48,11 @@ void removeNewFileAndDie(int signal) {
     byDefault.sa_handler = SIG_DFL;
     sigemptyset(&byDefault.sa_mask);
     sigaction(signal, &byDefault, nullptr);
-    raise(signal);
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);  // a second one, held till now, ends the run here
+    raise(signal);
 }
 
 void removeNewFileOnSignals() {

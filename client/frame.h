@@ -34,7 +34,9 @@ struct FrameProblem {
 // captures, else the window's that start programmed.
 FrameFault locateFrame(unsigned port, FrameLocation &frame, FrameProblem &problem);
 
-// `count` pixels in `format` to three bytes each.
+// `count` pixels in `format` to three bytes each.  In the YUV formats an odd
+// count ends with half a pair, a U or Y without its V: that pixel is grey, its
+// Y alone (as tkvtool(1) says).
 void toRgb(const uint8_t *pixels, size_t count, PixelFormat format, uint8_t *rgb);
 
 // Gives row `y`'s bytes as captured (width * 2) in `row`; false stops the

@@ -11,6 +11,7 @@
 #include "frame.h"
 #include "regmap_names.h"
 #include "spaces.h"
+#include "zoom_video_defaults.h"
 
 // The options a command may take.
 enum Option : uint32_t {
@@ -112,9 +113,9 @@ struct Invocation {
     PixelFormat pixelFormat = PixelFormat::Uyvy;  // the decoder's YUV 4:2:2
     // zv init and zv start.
     struct ZoomVideo {
-        int decoderChannel = -1;  // -1: the port's own number
-        uint8_t decoderAddress = 0x24;
-        uint8_t layer = 1;
+        int decoderChannel = -1;  // -1: the default, the port's own number
+        uint8_t decoderAddress = kDefaultDecoderAddress;
+        uint8_t layer = kDefaultLayer;
         uint32_t x = 0, y = 0, width = 0, height = 0;  // 0 width or height: the camera's
         uint32_t cutLeft = 0, crtc = 0;
     } zv;

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "output_file.h"
 #include "report.h"
 
 namespace {
@@ -31,16 +32,33 @@ char newFile[PATH_MAX + 16];
 volatile sig_atomic_t newFileExists;
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
+void endingSignals(sigset_t &set) {
+    sigemptyset(&set);
+    for (int signal : kEndingSignals) sigaddset(&set, signal);
+}
+
+// Runs with every ending signal held, so that a second one (timeout(1) sends
+// its signal to the process and to its group: two) cannot end the run
+// before the file is gone.  Then the signal, its action the default again,
+// is let through and raised, and ends the run as it would have.
 void removeNewFileAndDie(int signal) {
     if (newFileExists) unlink(newFile);
-    raise(signal);  // the handler was reset: the signal now ends the run as it would have
+    newFileExists = 0;
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(signal, &byDefault, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);  // a second one, held till now, ends the run here
+    raise(signal);
 }
 
 void removeNewFileOnSignals() {
     struct sigaction action {};
     action.sa_handler = removeNewFileAndDie;
-    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);
-    sigemptyset(&action.sa_mask);
+    endingSignals(action.sa_mask);
     for (int signal : kEndingSignals) {
         struct sigaction old {};
         // A signal that was ignored when tkvtool started stays ignored.
@@ -54,17 +72,16 @@ void removeNewFileOnSignals() {
 template <typename Step>
 void withSignalsHeld(Step &&step) {
     sigset_t held, old;
-    sigemptyset(&held);
-    for (int signal : kEndingSignals) sigaddset(&held, signal);
+    endingSignals(held);
     sigprocmask(SIG_BLOCK, &held, &old);
     step();
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void failOpen(const char *path, int error, const char *why) {
+void failOpen(const char *path, int error, const char *why = nullptr, const char *hint = "") {
     writeError = error;
     reported = true;
-    complain("cannot write '%s': %s", path, why ? why : strerror(error));
+    complain("cannot write '%s': %s%s", path, why ? why : strerror(error), hint);
 }
 
 // A new file in the directory of `path`, to take its place at the end.
@@ -73,14 +90,13 @@ void createNewFile(const char *path, const struct stat *existing) {
     const int directoryLength = slash ? static_cast<int>(slash - path + 1) : 0;
     const int length =
         snprintf(newFile, sizeof newFile, "%.*s.%s.XXXXXX", directoryLength, path, slash ? slash + 1 : path);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile)
-        return failOpen(path, ENAMETOOLONG, nullptr);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof newFile) return failOpen(path, ENAMETOOLONG);
     removeNewFileOnSignals();
     withSignalsHeld([] {
         outputFd = mkostemp(newFile, O_CLOEXEC);  // 0600, and never an existing file
         newFileExists = outputFd >= 0;
     });
-    if (outputFd < 0) return failOpen(path, errno, nullptr);
+    if (outputFd < 0) return failOpen(path, errno);
     // A file that is replaced keeps its permissions.
     if (existing && fchmod(outputFd, existing->st_mode & 0777) != 0) writeError = errno;
     finalPath = path;
@@ -96,13 +112,14 @@ void openPending() {
     pendingPath = nullptr;
     struct stat st {};
     if (lstat(path, &st) != 0) {
-        if (errno != ENOENT) return failOpen(path, errno, nullptr);
+        if (errno != ENOENT) return failOpen(path, errno);
         return createNewFile(path, nullptr);
     }
-    if (S_ISLNK(st.st_mode)) return failOpen(path, ELOOP, "is a symbolic link; use - for standard output");
+    if (S_ISLNK(st.st_mode))
+        return failOpen(path, ELOOP, kOutputIsSymbolicLink, "; use - for standard output");
     if (S_ISREG(st.st_mode)) return createNewFile(path, &st);
     outputFd = open(path, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (outputFd < 0) failOpen(path, errno, nullptr);
+    if (outputFd < 0) failOpen(path, errno);
 }
 
 // Puts the new file in the place of the -o file, or removes it after a failure.

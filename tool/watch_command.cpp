@@ -7,6 +7,10 @@
 #include <sys/time.h>
 #include <time.h>
 
+#include <set>
+#include <tuple>
+#include <vector>
+
 #include "commands.h"
 #include "names.h"
 #include "output.h"
@@ -97,6 +101,16 @@ int readFailed(const regmap::Name &name, int error) {
                          name.reg->bytes(), error);
 }
 
+// The names to watch, each once however often and however spelt it was
+// given: a change is one line.
+std::vector<regmap::Name> distinct(const std::vector<regmap::Name> &names) {
+    std::set<std::tuple<const regmap::Instance *, const regmap::Register *, const regmap::Field *>> seen;
+    std::vector<regmap::Name> once;
+    for (const regmap::Name &name : names)
+        if (seen.emplace(name.instance, name.reg, name.field).second) once.push_back(name);
+    return once;
+}
+
 void advance(timespec &at, uint32_t ms) {
     at.tv_nsec += static_cast<long>(ms % 1000) * 1000000;
     at.tv_sec += ms / 1000 + at.tv_nsec / 1000000000;
@@ -106,10 +120,11 @@ void advance(timespec &at, uint32_t ms) {
 }  // namespace
 
 int runWatch(const Invocation &in) {
-    const size_t count = in.watched.size();
+    const std::vector<regmap::Name> watched = distinct(in.watched);
+    const size_t count = watched.size();
     std::vector<uint64_t> values(count);
     for (size_t i = 0; i < count; ++i) {
-        const regmap::Name &name = in.watched[i];
+        const regmap::Name &name = watched[i];
         if (int error = readWatched(name, values[i])) return readFailed(name, error);
         std::string line = timestamp();
         line += name.text();
@@ -127,7 +142,7 @@ int runWatch(const Invocation &in) {
         while (!interrupted && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {}
         if (interrupted) break;
         for (size_t i = 0; i < count; ++i) {
-            const regmap::Name &name = in.watched[i];
+            const regmap::Name &name = watched[i];
             uint64_t now = 0;
             if (int error = readWatched(name, now)) return readFailed(name, error);
             if (now == values[i]) continue;

@@ -53,7 +53,8 @@ bool cameraSize(const zoom_video::PortRegisters &port, uint32_t control, uint32_
 // whether anybody listens.
 int runZvInit(const Invocation &in) {
     const Invocation::ZoomVideo &zv = in.zv;
-    const unsigned channel = zv.decoderChannel < 0 ? in.port : static_cast<unsigned>(zv.decoderChannel);
+    const unsigned channel =
+        zv.decoderChannel < 0 ? defaultDecoderChannel(in.port) : static_cast<unsigned>(zv.decoderChannel);
     if (int status = checkChannelEnabled(channel, "zv init")) return status;
     uint8_t byte;
     if (int result = tkvI2cRead(static_cast<int>(channel), zv.decoderAddress, 0, 1, &byte)) {

@@ -40,11 +40,12 @@ py::str describeDeviceError(const py::handle &self) {
         .format(self.attr("errno"), self.attr("action"), self.attr("strerror"));
 }
 
-// Raises an instance of `type` made from `args`, with `attributes` set on it.
+// Raises an instance of `type` made from `args`, with `attributes` set on it;
+// its own type may be a subclass (OSError makes FileNotFoundError for ENOENT).
 [[noreturn]] void raiseInstance(PyObject *type, const py::tuple &args, const py::dict &attributes = {}) {
     py::object instance = py::reinterpret_borrow<py::object>(type)(*args);
     for (auto item : attributes) py::setattr(instance, item.first, item.second);
-    PyErr_SetObject(type, instance.ptr());
+    PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(instance.ptr())), instance.ptr());
     throw py::error_already_set();
 }
 
@@ -75,6 +76,11 @@ void defineErrors(py::module_ &module) {
     py::dict attributes;
     attributes["action"] = action;
     raiseInstance(deviceError, py::make_tuple(err, strerror(err)), attributes);
+}
+
+[[noreturn]] void raiseFileError(int err, const std::string &path, const char *why) {
+    const py::str name = py::module_::import("os").attr("fsdecode")(py::bytes(path));
+    raiseInstance(PyExc_OSError, py::make_tuple(err, why ? why : strerror(err), name));
 }
 
 [[noreturn]] void raiseI2cError(int code, unsigned channel, unsigned address) {

@@ -4,6 +4,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <string>
+
 namespace tkvpy {
 
 namespace py = pybind11;
@@ -20,6 +22,10 @@ void defineErrors(py::module_ &module);
 // tekvaro.DeviceError (an OSError): a driver request failed with `err`
 // while doing `action`; strerror is the error's text alone.
 [[noreturn]] void raiseDeviceError(int err, const py::str &action);
+
+// OSError, as open() raises it (FileNotFoundError for ENOENT, ...): the file
+// `path` failed with `err`; `why` is the reason where it is not strerror's.
+[[noreturn]] void raiseFileError(int err, const std::string &path, const char *why = nullptr);
 
 // tekvaro.I2cError: a transaction with `address` ended with the library's result `code`.
 [[noreturn]] void raiseI2cError(int code, unsigned channel, unsigned address);

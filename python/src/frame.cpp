@@ -1,13 +1,11 @@
 // Frame grabs (ZoomVideoPort.capture()): the frame's bytes as captured, read
 // without the GIL, and the PNG image of them.
-#include <errno.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include "errors.h"
 #include "frame.h"
+#include "output_file.h"
 #include "parts.h"
 #include "transfer.h"
 
@@ -20,10 +18,10 @@ public:
     Frame(uint32_t w, uint32_t h, PixelFormat f, py::bytes raw)
         : width(w), height(h), format(f), data(std::move(raw)) {}
 
-    // Encoded without the GIL (the bytes object is immutable), written with
-    // the file's usual permissions; an existing symbolic link is not followed.
+    // Encoded and written without the GIL (the bytes object is immutable), as
+    // tkvtool writes its files (output_file.h).
     void savePng(const py::object &path) const {
-        const std::string file = py::module_::import("os").attr("fsdecode")(path).cast<std::string>();
+        const std::string file = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
         const auto *pixels = reinterpret_cast<const uint8_t *>(PyBytes_AS_STRING(data.ptr()));
         Rows rows{pixels, size_t{width} * 2};
         void *png = nullptr;
@@ -35,9 +33,14 @@ public:
         }
         if (error)
             raise(PyExc_ValueError, py::str("the frame cannot be encoded: {}").format(pngError(error)));
-        const int writeError = writeFile(file, png, length);
+        bool symbolicLink = false;
+        int writeError = 0;
+        {
+            py::gil_scoped_release released;
+            writeError = writeWholeFile(file.c_str(), png, length, symbolicLink);
+        }
         free(png);
-        if (writeError) raiseDeviceError(writeError, py::str("writing {}").format(file));
+        if (writeError) raiseFileError(writeError, file, symbolicLink ? kOutputIsSymbolicLink : nullptr);
     }
 
     uint32_t width, height;
@@ -54,20 +57,6 @@ private:
         const auto &rows = *static_cast<const Rows *>(context);
         memcpy(row, rows.pixels + y * rows.rowBytes, rows.rowBytes);
         return true;
-    }
-
-    static int writeFile(const std::string &file, const void *bytes, size_t length) {
-        py::gil_scoped_release released;
-        const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0) return errno;
-        int error = 0;
-        for (size_t done = 0; done < length && !error;) {
-            const ssize_t n = write(fd, static_cast<const uint8_t *>(bytes) + done, length - done);
-            if (n < 0 && errno != EINTR) error = errno;
-            if (n > 0) done += static_cast<size_t>(n);
-        }
-        if (close(fd) != 0 && !error) error = errno;
-        return error;
     }
 };
 
@@ -124,7 +113,10 @@ void bindFrame(py::module_ &module) {
         .def_property_readonly("format", [](const Frame &f) { return pixelFormatName(f.format); })
         .def_readonly("data", &Frame::data)
         .def("save_png", &Frame::savePng, py::arg("path"),
-             "Writes the frame as an RGB PNG image to `path` (a symbolic link there is refused).")
+             "Writes the frame as an RGB PNG image to `path`: a new file is private (0600),\n"
+             "and a file replaced stays as it was until the image is whole.  Raises OSError\n"
+             "with the path where it cannot be written, and for a symbolic link there,\n"
+             "which is never followed.")
         .def("__repr__", [](const Frame &f) {
             return py::str("<tekvaro.Frame {}x{} {}>").format(f.width, f.height, pixelFormatName(f.format));
         });

@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "parts.h"
 #include "tekvaro.h"
+#include "zoom_video_defaults.h"
 
 namespace tkvpy {
 
@@ -53,9 +54,12 @@ public:
           registers(zoom_video::portOf(static_cast<int>(number))) {}
 
     // Programs the decoder, once it answers, and the port's buffers and layer.
-    void init(const Integer &i2cChannel, const Integer &decoder, const Integer &layer) const {
-        const auto channel = static_cast<unsigned>(
-            checked(i2cChannel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+    // Without a channel, the decoder is looked for on the port's own.
+    void init(const std::optional<Integer> &i2cChannel, const Integer &decoder, const Integer &layer) const {
+        const auto channel = i2cChannel
+                                 ? static_cast<unsigned>(checked(*i2cChannel, 1, PyExc_ValueError,
+                                                                 "I2C channel {0} does not exist (0 to {1})"))
+                                 : defaultDecoderChannel(port);
         const uint64_t address = checked(decoder, kDecoderPinHigh, PyExc_ValueError,
                                          "decoder address {0:#x} is not 0x24 or 0x25", kDecoderPinLow);
         const uint64_t hardwareLayer = checked(layer, 3, PyExc_ValueError, "layer {0} is not 1 or 3", 1);
@@ -191,11 +195,12 @@ void bindZoomVideo(py::module_ &module) {
                               "video decoder on an I2C channel and shown through hardware layer 1 or 3.\n"
                               "Set it up with init(), then start(); stop() and restart() switch it off\n"
                               "and on again without losing the window; info() tells what it does.")
-        .def("init", &ZoomVideoPort::init, py::kw_only(), py::arg("i2c_channel") = 0,
-             py::arg("decoder") = 0x24, py::arg("layer") = 1,
+        .def("init", &ZoomVideoPort::init, py::kw_only(), py::arg("i2c_channel") = py::none(),
+             py::arg("decoder") = kDefaultDecoderAddress, py::arg("layer") = kDefaultLayer,
              "Programs the video decoder at I2C address `decoder` (0x24 or 0x25) on\n"
-             "`i2c_channel` (0 or 1) and makes the port feed hardware `layer` (1 or 3), not\n"
-             "capturing.  Raises I2cError when the decoder does not answer.")
+             "`i2c_channel` (0 or 1; by default the port's number, as tkvtool's zv init)\n"
+             "and makes the port feed hardware `layer` (1 or 3), not capturing.  Raises\n"
+             "I2cError when the decoder does not answer.")
         .def("start", &ZoomVideoPort::start, py::kw_only(), py::arg("x") = 0, py::arg("y") = 0,
              py::arg("width") = py::none(), py::arg("height") = py::none(), py::arg("cut_left") = 0,
              py::arg("zoom_x") = 1, py::arg("zoom_y") = 1, py::arg("crtc") = 0,
@@ -214,7 +219,9 @@ void bindZoomVideo(py::module_ &module) {
             py::arg("format") = "uyvy",
             "The frame in the port's first capture buffer, as a Frame: the camera's size while\n"
             "it captures, else the window's.  `format` says how the buffer holds its pixels:\n"
-            "'uyvy' (the decoder's YUV 4:2:2, the default), 'yuyv' or 'rgb565'.")
+            "'uyvy' (the decoder's YUV 4:2:2, the default), 'yuyv' or 'rgb565'.  In the YUV\n"
+            "formats a row of odd width ends with half a pair: save_png shows that last\n"
+            "pixel grey, from its Y alone, as tkvtool's capture does.")
         .def_property_readonly("port", &ZoomVideoPort::number, "The port number, 0 or 1.")
         .def("__repr__", [](const ZoomVideoPort &port) {
             return py::str("<tekvaro.ZoomVideoPort {}>").format(port.number());

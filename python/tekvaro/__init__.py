@@ -17,7 +17,7 @@ Numbers are Python ints, data is bytes, and failures are exceptions.
         eeprom = dev.i2c(0).read(0x50, 0, 16)   # 1 to 256 bytes
         dev.i2c(0).write(0x50, 0x10, [1, 2, 3])
         camera = dev.zv(0)
-        camera.init(i2c_channel=0)              # decoder at 0x24, layer 1
+        camera.init()                           # decoder on the port's channel; layer 1
         camera.start(x=100, y=50)               # the camera's size
         print(camera.info())
         camera.capture().save_png("frame.png")  # the decoder's UYVY as RGB

@@ -1,9 +1,11 @@
 """Every call on a working simulated device: what it reads and writes."""
+import errno
 import gc
 
 import pytest
 
 import tekvaro
+from conftest import run_python
 
 
 def test_one_connection_at_a_time():
@@ -102,6 +104,31 @@ def test_zoom_video(dev):
     assert camera.info().layer == 1  # each port its own layer
 
 
+# init() looks for the decoder where tkvtool's zv init does: on the port's own
+# I2C channel; the other channel's decoder is another camera's.  A fresh
+# device each time: no decoder programmed yet.
+@pytest.mark.parametrize("port", [0, 1])
+def test_zoom_video_init_finds_the_ports_own_decoder(port):
+    result = run_python(f"""
+        import tekvaro
+        with tekvaro.open() as dev:
+            camera = dev.zv({port})
+            camera.init(i2c_channel={1 - port})
+            try:
+                camera.start()
+            except tekvaro.Error as error:
+                print(error)
+            camera.init()
+            camera.start()
+            print(camera.info())
+    """)
+    assert result.stderr == ""
+    assert result.stdout.splitlines() == [
+        f"zoom video port {port} sees no camera: give the width and height",
+        "ZoomVideoInfo(capturing=True, layer=1, camera_width=720, camera_height=576, window=ZoomVideoWindow("
+        "x=0, y=0, width=720, height=576, cut_left=0, zoom_x=1, zoom_y=1, crtc=0))"]
+
+
 def test_reprs_and_no_new_attributes(dev):
     assert [repr(part) for part in (dev.crtc, dev.pci, dev.zv(1))] == [
         "<tekvaro.Crtc CRT controller 0>", "<tekvaro.PciConfig PCI configuration space>", "<tekvaro.ZoomVideoPort 1>"]
@@ -143,15 +170,39 @@ def test_a_frame_grab_holds_the_cameras_colour_bars(dev, tmp_path):
     frame = camera.capture()
     assert (frame.width, frame.height, frame.format, len(frame.data)) == (720, 576, "uyvy", 720 * 576 * 2)
     assert frame.data[:4] == bytes.fromhex("80eb80eb")  # U Y V Y of the white bar
-    png = pytest.importorskip("png")
     frame.save_png(tmp_path / "frame.png")
+    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o600
+    (tmp_path / "frame.png").chmod(0o640)  # a file replaced keeps its permissions
+    frame.save_png(tmp_path / "frame.png")
+    assert (tmp_path / "frame.png").stat().st_mode & 0o777 == 0o640
+    assert [p.name for p in tmp_path.iterdir()] == ["frame.png"]
+    png = pytest.importorskip("png")
     width, height, rows, _ = png.Reader(filename=str(tmp_path / "frame.png")).asRGB8()
     row = list(rows)[100]
     assert (width, height) == (720, 576)
     for bar, colour in enumerate(BARS):
         x = bar * 90 + 45
         assert all(abs(a - b) <= 2 for a, b in zip(row[3 * x:3 * x + 3], colour)), bar
-    (tmp_path / "link.png").symlink_to(tmp_path / "elsewhere.png")
-    with pytest.raises(tekvaro.DeviceError, match="writing .*link.png"):
-        frame.save_png(tmp_path / "link.png")
+
+
+# What a file that cannot be written raises: OSError as open() raises it, with
+# tkvtool's words, never a device error; a planted link is not followed.
+@pytest.mark.parametrize("name, prepare, error, errno_, words", [
+    ("link.png", lambda p: p.symlink_to(p.parent / "elsewhere.png"), OSError, errno.ELOOP, "is a symbolic link"),
+    ("none/frame.png", lambda p: None, FileNotFoundError, errno.ENOENT, "No such file or directory"),
+    ("folder", lambda p: p.mkdir(), IsADirectoryError, errno.EISDIR, "Is a directory"),
+])
+def test_a_frame_that_cannot_be_saved_raises_oserror_with_the_path(dev, tmp_path, name, prepare, error, errno_,
+                                                                   words):
+    camera = dev.zv(0)
+    camera.init()
+    camera.start()
+    frame = camera.capture()
+    path = tmp_path / name
+    prepare(path)
+    with pytest.raises(error) as raised:
+        frame.save_png(path)
+    assert not isinstance(raised.value, tekvaro.Error)
+    assert (raised.value.errno, raised.value.strerror, raised.value.filename) == (errno_, words, str(path))
     assert not (tmp_path / "elsewhere.png").exists()
+    assert not list(tmp_path.rglob(".*"))  # no new file left beside it

@@ -14,6 +14,11 @@
 #include <random>
 #include <sstream>
 
+// The program these tests run: tkvtool-sim, the simulator built in; only a
+// sanitizer's runtime is preloaded.
+const char kTestedProgram[] = TKVCON_PATH;
+const char kTestedPreload[] = TKV_PRELOAD;
+
 ProcessRun Tool::run(const std::vector<std::string> &args, std::vector<std::string> env,
                      const std::string &input, const std::string &program) const {
     ProcessOptions options;

@@ -1,8 +1,12 @@
 // What tkvtool says about bad input and failures: one line (and for a usage
 // error, where to find help), the right exit status, nothing on stdout.
+#include <dirent.h>
+#include <signal.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -231,6 +235,58 @@ TEST(TkvtoolFailures, AnOutputFileIsReplacedOnlyByARunThatSucceeded) {
     EXPECT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 16);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+    unlink(target.c_str());
+    rmdir(folder);
+}
+
+// A signal that ends dump -o at any moment, once or twice (timeout(1) sends
+// it to the process and to its group), leaves FILE as it was or wholly new
+// and nothing beside it, and the run dies of it; a run done first succeeds.
+TEST(TkvtoolFailures, ASignalAtAnyMomentLeavesTheOutputFileWholeAndNothingBesideIt) {
+    Tool tool;
+    char folder[] = "/tmp/tkvtool-signal-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string target = std::string(folder) + "/dump.bin";
+    const std::vector<std::string> dump = {"dump", "vram", "0", "400000", "-q", "-o", target};
+    constexpr off_t kWhole = 0x400000;
+    auto sizeOf = [&target] {
+        struct stat st {};
+        return stat(target.c_str(), &st) == 0 ? st.st_size : off_t{-1};
+    };
+    // The moments spread over a whole run here and a little beyond it.
+    const auto started = std::chrono::steady_clock::now();
+    tool.out(dump);
+    const auto wholeUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started)
+            .count();
+    ASSERT_EQ(sizeOf(), kWhole);
+    const int moments = underCheckingTool() ? 3 : 20;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        for (int moment = 0; moment < moments; ++moment) {
+            ASSERT_EQ(truncate(target.c_str(), 3), 0);  // "the old file": 3 bytes
+            ProcessOptions options;
+            options.env = {tool.state().env()};
+            options.timedSignal = signal;
+            options.signalAfterUs = static_cast<long>(wholeUs * 6 / 5 * moment / moments);
+            const ProcessRun run = runProgram(dump, options);
+            const off_t size = sizeOf();
+            const std::string when =
+                strsignal(signal) + (" after " + std::to_string(options.signalAfterUs)) + " us";
+            if (run.exitCode == 0) {
+                EXPECT_EQ(size, kWhole) << when;
+            } else {
+                EXPECT_EQ(run.signal, signal) << when << ": exit " << run.exitCode << " " << run.err;
+                EXPECT_TRUE(size == 3 || size == kWhole) << when << ": " << size << " bytes";
+            }
+            DIR *listing = opendir(folder);
+            ASSERT_NE(listing, nullptr);
+            std::vector<std::string> names;
+            while (const dirent *entry = readdir(listing))
+                if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+                    names.emplace_back(entry->d_name);
+            closedir(listing);
+            EXPECT_EQ(names, std::vector<std::string>{"dump.bin"}) << when;
+        }
     unlink(target.c_str());
     rmdir(folder);
 }

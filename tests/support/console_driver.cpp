@@ -275,7 +275,7 @@ bool drain(int fd, std::string &into) {
 TerminalRun runConsole(const std::string &keys, const TerminalOptions &options) {
     ignoreSigpipe();
     TerminalRun run;
-    ExecImage image(TKVCON_PATH, {}, TKV_PRELOAD, options.env);
+    ExecImage image(kTestedProgram, {}, kTestedPreload, options.env);
 
     int master = -1, slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return run;
@@ -393,8 +393,10 @@ ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions
         dup2(outFile >= 0 ? outFile : outPipe[1], 1);
         dup2(options.errorsIntoOutput ? 1 : errPipe[1], 2);
         for (int fd : options.closedDescriptors) close(fd);
+        if (options.timedSignal) setpgid(0, 0);
         image.exec(options.ignoredSignals);
     }
+    if (options.timedSignal && pid > 0) setpgid(pid, pid);  // whichever of the two comes first
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -415,18 +417,30 @@ ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions
         close(inFd);
         inFd = -1;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
-    bool outOpen = true, errOpen = true;
+    const auto start = Clock::now(), deadline = start + std::chrono::milliseconds(options.timeoutMs);
+    const auto signalAt = start + std::chrono::microseconds(options.signalAfterUs);
+    bool outOpen = true, errOpen = true, signalDue = options.timedSignal != 0;
     while (outOpen || errOpen) {
-        if (Clock::now() > deadline) {
+        const auto now = Clock::now();
+        if (now > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
             break;
         }
+        if (signalDue && now >= signalAt) {
+            kill(pid, options.timedSignal);
+            for (int again = 0; again < 1000; ++again) kill(-pid, options.timedSignal);
+            signalDue = false;
+        }
+        auto wait = std::min(deadline - now, Clock::duration(std::chrono::milliseconds(100)));
+        if (signalDue) wait = std::min(wait, signalAt - now);
+        const auto waitNs = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        const timespec waitFor{static_cast<time_t>(waitNs / 1000000000),
+                               static_cast<long>(waitNs % 1000000000)};
         pollfd fds[3] = {{outOpen ? outPipe[0] : -1, POLLIN, 0},
                          {errOpen ? errPipe[0] : -1, POLLIN, 0},
                          {inFd, POLLOUT, 0}};
-        if (poll(fds, 3, std::min(millisecondsLeft(deadline), 100)) < 0 && errno != EINTR) break;
+        if (ppoll(fds, 3, &waitFor, nullptr) < 0 && errno != EINTR) break;
         if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
             outOpen = drain(outPipe[0], run.out) && run.out.size() < options.readOutputBytes;
             if (!outOpen) close(outPipe[0]);  // a reader that has seen enough, as `head` does
@@ -451,7 +465,7 @@ ProcessRun runProgram(const std::vector<std::string> &args, const ProcessOptions
 bool underCheckingTool() { return getenv("TKV_TEST_WRAPPER") != nullptr; }
 
 std::string preloadWithoutSimulator() {
-    std::string all = TKV_PRELOAD;
+    std::string all = kTestedPreload;
     size_t lastSpace = all.rfind(' ');
     return lastSpace == std::string::npos ? std::string() : all.substr(0, lastSpace);
 }

@@ -1,6 +1,7 @@
-// Runs the built tkvcon as the user would: under a pseudo-terminal with keys
-// typed in, or with arguments and pipes.  The simulated controller is
-// preloaded, and each run gets a fresh device unless TKVSIM_STATE is given.
+// Runs the program under test (the built tkvcon, or tkvtool-sim) as the user
+// would: under a pseudo-terminal with keys typed in, or with arguments and
+// pipes.  The simulated controller is preloaded, and each run gets a fresh
+// device unless TKVSIM_STATE is given.
 #ifndef TKV_TESTS_CONSOLE_DRIVER_H
 #define TKV_TESTS_CONSOLE_DRIVER_H
 
@@ -8,6 +9,11 @@
 #include <set>
 #include <string>
 #include <vector>
+
+// What the runs start unless told otherwise, and what they preload (empty:
+// nothing): each test program defines them from its build's settings.
+extern const char kTestedProgram[];
+extern const char kTestedPreload[];
 
 struct TerminalOptions {
     std::vector<std::string> env;  // "NAME=value" entries added to the program's environment
@@ -49,16 +55,22 @@ TerminalRun runConsole(const std::string &keys, const TerminalOptions &options =
 std::string transcriptOf(const std::string &keys);
 
 struct ProcessOptions {
-    std::vector<std::string> env;       // "NAME=value" entries added to the environment
-    std::optional<std::string> input;   // bytes fed to stdin through a pipe; none: /dev/null
-    std::string program = TKVCON_PATH;  // also argv[0]
-    std::string preload = TKV_PRELOAD;  // LD_PRELOAD of the program; empty: none
+    std::vector<std::string> env;          // "NAME=value" entries added to the environment
+    std::optional<std::string> input;      // bytes fed to stdin through a pipe; none: /dev/null
+    std::string program = kTestedProgram;  // also argv[0]
+    std::string preload = kTestedPreload;  // LD_PRELOAD of the program; empty: none
     int timeoutMs = 10000;
     std::vector<int> ignoredSignals;      // ignored when the program starts
     std::vector<int> closedDescriptors;   // closed when the program starts
     std::optional<std::string> outputTo;  // a file for standard output instead of `out`
     bool errorsIntoOutput = false;        // standard error goes where standard output goes
     size_t readOutputBytes = SIZE_MAX;    // closes the output pipe once this much has arrived
+    // Sent `signalAfterUs` microseconds after the start to the program, then
+    // again and again to its process group (the program leads one of its
+    // own) while it handles the first, as timeout(1) sends a second; 0: none.
+    // Not sent to a program that has closed its output.
+    int timedSignal = 0;
+    long signalAfterUs = 0;
 };
 
 struct ProcessRun {

@@ -98,7 +98,8 @@ bool cameraSize(const zoom_video::PortRegisters &port, uint32_t control, uint32_
 
 ZoomVideoOutcome zoomVideoInit(unsigned port, const ZoomVideoSetup &setup) {
     if (!validPort(port)) return badPort(port);
-    const unsigned channel = setup.decoderChannel < 0 ? port : static_cast<unsigned>(setup.decoderChannel);
+    const unsigned channel =
+        setup.decoderChannel < 0 ? defaultDecoderChannel(port) : static_cast<unsigned>(setup.decoderChannel);
     if (channel >= static_cast<unsigned>(device_facts::kI2cChannels))
         return badArgument("I2C channel " + std::to_string(channel) + " does not exist (0 to " +
                            std::to_string(device_facts::kI2cChannels - 1) + ")");

@@ -10,12 +10,20 @@
 #include "outcome.h"
 #include "zoom_video_state.h"
 
+constexpr unsigned kZoomVideoPorts = device_facts::kZoomVideoPorts;
+// Where init finds a port's decoder and which layer the port feeds, where the
+// caller does not say: one rule for every front end.  Each port's decoder sits
+// on the I2C channel of the port's own number, its address pin low.
+constexpr unsigned defaultDecoderChannel(unsigned port) { return port; }
+constexpr uint8_t kDefaultDecoderAddress = device_facts::kDecoderAddressPinLow;
+constexpr uint8_t kDefaultLayer = 1;
+
 namespace client {
 
 struct ZoomVideoSetup {
     int decoderChannel = -1;  // the decoder's I2C channel; -1: the port's own
-    unsigned decoderAddress = device_facts::kDecoderAddressPinLow;
-    unsigned layer = 1;  // the hardware layer it feeds: 1 or 3
+    unsigned decoderAddress = kDefaultDecoderAddress;
+    unsigned layer = kDefaultLayer;  // the hardware layer it feeds: 1 or 3
 };
 
 struct ZoomVideoWindow {

@@ -11,7 +11,7 @@
 #include "frame.h"
 #include "regmap_names.h"
 #include "spaces.h"
-#include "zoom_video_defaults.h"
+#include "zoom_video.h"
 
 // The options a command may take.
 enum Option : uint32_t {

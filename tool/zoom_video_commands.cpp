@@ -1,117 +1,77 @@
 // zv init, start, stop, restart and info: a zoom video capture port.
-//
-// The library's zoom video calls do not pass on the results of the register
-// requests behind them: a failed request leaves its error number in errno,
-// a successful one leaves errno alone.  So errno is cleared before each call
-// and looked at after it.
-#include <errno.h>
 #include <string.h>
 
-#include "../common/zoom_video_port.h"
 #include "commands.h"
-#include "i2c_check.h"
 #include "json_output.h"
 #include "output.h"
 #include "report.h"
-#include "tekvaro.h"
-#include "zoom_video_state.h"
+#include "zoom_video.h"
 
 namespace {
 
+using client::ZoomVideoOutcome;
+using client::ZoomVideoStep;
+
 // Says which call failed and why; returns the exit status.
-int zvFailed(const char *what, unsigned port, int error) {
-    complain("zv %s %u: %s", what, port, strerror(error));
-    return kExitFailed;
-}
-
-int zvOutcome(const char *what, unsigned port) { return errno ? zvFailed(what, port, errno) : kExitOk; }
-
-bool readRegister(uint32_t offset, uint32_t &value, int &error) {
-    value = 0;
-    const int result = tkvRegReadLong(offset, &value);
-    error = result ? errorOf(result) : 0;
-    return result == 0;
-}
-
-// Runs capture for a moment, as the console's start does, so that the
-// port measures its camera; the port is left as it was.
-bool cameraSize(const zoom_video::PortRegisters &port, uint32_t control, uint32_t &size, int &error) {
-    if (int result = tkvRegWriteLong(port.control, control | zoom_video::kCaptureEnable)) {
-        error = errorOf(result);
-        return false;
-    }
-    zoom_video::waitForCaptureToSettle();
-    const bool read = readRegister(port.size, size, error);
-    const int restored = tkvRegWriteLong(port.control, control);
-    if (restored != 0 && read) error = errorOf(restored);
-    return read && restored == 0;
+int zvFailed(const char *what, unsigned port, const ZoomVideoOutcome &outcome) {
+    complain("zv %s %u: %s", what, port, outcome.message.c_str());
+    return outcome.failure == client::Failure::Usage ? kExitUsage : kExitFailed;
 }
 
 }  // namespace
 
-// The decoder is looked for first: the library programs it without asking
-// whether anybody listens.
 int runZvInit(const Invocation &in) {
     const Invocation::ZoomVideo &zv = in.zv;
-    const unsigned channel =
-        zv.decoderChannel < 0 ? defaultDecoderChannel(in.port) : static_cast<unsigned>(zv.decoderChannel);
-    if (int status = checkChannelEnabled(channel, "zv init")) return status;
-    uint8_t byte;
-    if (int result = tkvI2cRead(static_cast<int>(channel), zv.decoderAddress, 0, 1, &byte)) {
-        complain("zv init %u: the decoder at 0x%02x on I2C channel %u: %s", in.port, zv.decoderAddress,
-                 channel, i2cReason(result));
+    const ZoomVideoOutcome outcome =
+        client::zoomVideoInit(in.port, {zv.decoderChannel, zv.decoderAddress, zv.layer});
+    switch (outcome.step) {
+    case ZoomVideoStep::Done: return kExitOk;
+    case ZoomVideoStep::ChannelState:
+        complain("zv init %u: %s", outcome.channel, strerror(outcome.errnum));
         return kExitFailed;
+    case ZoomVideoStep::ChannelDisabled: complain("%s", outcome.message.c_str()); return kExitFailed;
+    default: return zvFailed("init", in.port, outcome);
     }
-    errno = 0;
-    tkvZoomVideoInit(in.port, static_cast<int>(channel), zv.decoderAddress == 0x25, zv.layer == 3);
-    return zvOutcome("init", in.port);
 }
 
 int runZvStart(const Invocation &in) {
-    const zoom_video::PortRegisters &port = zoom_video::kPorts[in.port];
     const Invocation::ZoomVideo &zv = in.zv;
-    uint32_t control = 0;
-    int error = 0;
-    if (!readRegister(port.control, control, error)) return zvFailed("start", in.port, error);
-    if (layerOf(control) == 0) {
+    client::ZoomVideoWindow window;
+    window.x = zv.x;
+    window.y = zv.y;
+    window.width = zv.width;
+    window.height = zv.height;
+    window.cutLeft = zv.cutLeft;
+    window.crtc = zv.crtc;
+    const ZoomVideoOutcome outcome = client::zoomVideoStart(in.port, window);
+    switch (outcome.step) {
+    case ZoomVideoStep::Done: return kExitOk;
+    case ZoomVideoStep::NotSetUp:
         complain("zv start %u: the port feeds no layer; run 'tkvtool zv init %u' first", in.port, in.port);
         return kExitFailed;
+    case ZoomVideoStep::NoCamera:
+        complain("zv start %u: the port sees no camera image; give the window's size with -w and -h",
+                 in.port);
+        return kExitFailed;
+    default: return zvFailed("start", in.port, outcome);
     }
-    uint32_t width = zv.width, height = zv.height;
-    if (width == 0 || height == 0) {
-        uint32_t size = 0;
-        if (!cameraSize(port, control, size, error)) return zvFailed("start", in.port, error);
-        if (width == 0) width = size & 0xFFFF;
-        if (height == 0) height = size >> 16;
-        if (width == 0 || height == 0) {
-            complain("zv start %u: the port sees no camera image; give the window's size with -w and -h",
-                     in.port);
-            return kExitFailed;
-        }
-    }
-    errno = 0;
-    tkvZoomVideoStart(in.port, static_cast<int>(zv.x), static_cast<int>(zv.y), static_cast<int>(width),
-                      static_cast<int>(height), static_cast<int>(zv.cutLeft), 0, 0,
-                      static_cast<int>(zv.crtc));
-    return zvOutcome("start", in.port);
 }
 
 int runZvStop(const Invocation &in) {
-    errno = 0;
-    tkvZoomVideoStop(in.port);
-    return zvOutcome("stop", in.port);
+    const ZoomVideoOutcome outcome = client::zoomVideoStop(in.port);
+    return outcome.ok() ? kExitOk : zvFailed("stop", in.port, outcome);
 }
 
 int runZvRestart(const Invocation &in) {
-    errno = 0;
-    tkvZoomVideoRestart(in.port);
-    return zvOutcome("restart", in.port);
+    const ZoomVideoOutcome outcome = client::zoomVideoRestart(in.port);
+    return outcome.ok() ? kExitOk : zvFailed("restart", in.port, outcome);
 }
 
 // The port's state, then its window where it feeds a layer, then its camera.
 int runZvInfo(const Invocation &in) {
     ZoomVideoState s;
-    if (int error = readZoomVideoState(in.port, s)) return zvFailed("info", in.port, error);
+    const ZoomVideoOutcome outcome = client::zoomVideoInfo(in.port, s);
+    if (!outcome.ok()) return zvFailed("info", in.port, outcome);
     if (in.json) {
         printJson(toJson(in.port, s));
         return kExitOk;

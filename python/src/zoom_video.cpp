@@ -4,75 +4,67 @@
 
 #include <optional>
 
-#include "../../common/zoom_video_port.h"
 #include "errors.h"
 #include "parts.h"
-#include "tekvaro.h"
-#include "zoom_video_defaults.h"
+#include "zoom_video.h"
 
 namespace tkvpy {
 
 namespace {
 
-constexpr unsigned kLastPort = 1;
-constexpr unsigned kDecoderPinLow = 0x24, kDecoderPinHigh = 0x25;  // the decoder's two addresses
+constexpr unsigned kLastPort = kZoomVideoPorts - 1;
+constexpr unsigned kDecoderPinLow = device_facts::kDecoderAddressPinLow;
+constexpr unsigned kDecoderPinHigh = device_facts::kDecoderAddressPinHigh;
 constexpr uint64_t kLastField = 0xFFFF;             // window fields are 16-bit halves of a register
 constexpr long long kZoomFactors[] = {1, 2, 4, 8};  // by the layer's zoom code
 
 // ZoomVideoInfo and ZoomVideoWindow, named tuples made with the module.
 PyObject *infoType, *windowType;
 
-// Failures of a step made without the GIL, raised once it is back.
-enum Step : int { kDone, kRegisterFailed, kNotSetUp, kNoCamera };
-
-struct Window {
-    int x, y, width, height, cutLeft, zoomX, zoomY, crtc;
-};
-
-// The layer's code of a zoom factor; `message` tells the argument's name.
-int zoomCode(const Integer &factor, const char *message) {
+// A zoom factor: 1, 2, 4 or 8; `message` tells the argument's name.
+unsigned zoomFactor(const Integer &factor, const char *message) {
     int overflow = 0;
     const long long value = PyLong_AsLongLongAndOverflow(factor.value.ptr(), &overflow);
-    for (int code = 0; code < 4; ++code)
-        if (overflow == 0 && kZoomFactors[code] == value) return code;
+    for (long long known : kZoomFactors)
+        if (overflow == 0 && known == value) return static_cast<unsigned>(value);
     raise(PyExc_ValueError, py::str(message).format(factor.value));
 }
 
-int field(const Integer &value, const char *message, uint64_t first = 0) {
-    return static_cast<int>(checked(value, kLastField, PyExc_ValueError, message, first));
+unsigned field(const Integer &value, const char *message, uint64_t first = 0) {
+    return static_cast<unsigned>(checked(value, kLastField, PyExc_ValueError, message, first));
 }
 
-int field(const std::optional<Integer> &value, const char *message) {
+unsigned field(const std::optional<Integer> &value, const char *message) {
     return value ? field(*value, message, 1) : 0;  // 0: the camera's
 }
 
 class ZoomVideoPort {
 public:
-    ZoomVideoPort(ConnectionPtr shared, unsigned number)
-        : connection(std::move(shared)),
-          port(number),
-          registers(zoom_video::portOf(static_cast<int>(number))) {}
+    ZoomVideoPort(ConnectionPtr shared, unsigned number) : connection(std::move(shared)), port(number) {}
 
     // Programs the decoder, once it answers, and the port's buffers and layer.
     // Without a channel, the decoder is looked for on the port's own.
     void init(const std::optional<Integer> &i2cChannel, const Integer &decoder, const Integer &layer) const {
-        const auto channel = i2cChannel
-                                 ? static_cast<unsigned>(checked(*i2cChannel, 1, PyExc_ValueError,
-                                                                 "I2C channel {0} does not exist (0 to {1})"))
-                                 : defaultDecoderChannel(port);
-        const uint64_t address = checked(decoder, kDecoderPinHigh, PyExc_ValueError,
-                                         "decoder address {0:#x} is not 0x24 or 0x25", kDecoderPinLow);
-        const uint64_t hardwareLayer = checked(layer, 3, PyExc_ValueError, "layer {0} is not 1 or 3", 1);
-        if (hardwareLayer == 2) raise(PyExc_ValueError, py::str("layer 2 is not 1 or 3"));
-        uint8_t control = 0;
-        const Outcome outcome = callWithoutGil(*connection, [&] {
-            if (const int state = i2cCoreState(channel, &control)) return state;
-            uint8_t probe = 0;
-            if (const int result = tkvI2cRead(toInt(channel), toInt(address), 0, 1, &probe)) return result;
-            return tkvZoomVideoInit(toInt(port), toInt(channel), address == kDecoderPinHigh,
-                                    hardwareLayer == 3);
+        client::ZoomVideoSetup setup;
+        if (i2cChannel)
+            setup.decoderChannel = static_cast<int>(
+                checked(*i2cChannel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+        setup.decoderAddress =
+            static_cast<unsigned>(checked(decoder, kDecoderPinHigh, PyExc_ValueError,
+                                          "decoder address {0:#x} is not 0x24 or 0x25", kDecoderPinLow));
+        setup.layer =
+            static_cast<unsigned>(checked(layer, 3, PyExc_ValueError, "layer {0} is not 1 or 3", 1));
+        client::ZoomVideoOutcome outcome;
+        callWithoutGil(*connection, [&] {
+            outcome = client::zoomVideoInit(port, setup);
+            return 0;
         });
-        raiseI2cFailed(outcome.result, channel, static_cast<unsigned>(address), control);
+        switch (outcome.step) {
+        case client::ZoomVideoStep::ChannelDisabled: raiseI2cDisabled(outcome.channel, outcome.control);
+        case client::ZoomVideoStep::Decoder:
+            raiseI2cError(outcome.i2cResult, outcome.channel, setup.decoderAddress);
+        default: raiseFailed(outcome, "setting up");
+        }
     }
 
     // Starts capture into the window; without a width or height the
@@ -80,93 +72,74 @@ public:
     void start(const Integer &x, const Integer &y, const std::optional<Integer> &width,
                const std::optional<Integer> &height, const Integer &cutLeft, const Integer &zoomX,
                const Integer &zoomY, const Integer &crtc) const {
-        Window window{
-            field(x, "x {0} is out of range (0 to {1})"),
-            field(y, "y {0} is out of range (0 to {1})"),
-            field(width, "width {0} is out of range (1 to {1})"),
-            field(height, "height {0} is out of range (1 to {1})"),
-            field(cutLeft, "cut_left {0} is out of range (0 to {1})"),
-            zoomCode(zoomX, "zoom_x {} is not 1, 2, 4 or 8"),
-            zoomCode(zoomY, "zoom_y {} is not 1, 2, 4 or 8"),
-            static_cast<int>(checked(crtc, 1, PyExc_ValueError, "CRTC {0} does not exist (0 to {1})"))};
-        const Outcome outcome = callWithoutGil(*connection, [&] { return startLocked(window); });
+        client::ZoomVideoWindow window;
+        window.x = field(x, "x {0} is out of range (0 to {1})");
+        window.y = field(y, "y {0} is out of range (0 to {1})");
+        window.width = field(width, "width {0} is out of range (1 to {1})");
+        window.height = field(height, "height {0} is out of range (1 to {1})");
+        window.cutLeft = field(cutLeft, "cut_left {0} is out of range (0 to {1})");
+        window.zoomWidth = zoomFactor(zoomX, "zoom_x {} is not 1, 2, 4 or 8");
+        window.zoomHeight = zoomFactor(zoomY, "zoom_y {} is not 1, 2, 4 or 8");
+        window.crtc =
+            static_cast<unsigned>(checked(crtc, 1, PyExc_ValueError, "CRTC {0} does not exist (0 to {1})"));
+        client::ZoomVideoOutcome outcome;
+        callWithoutGil(*connection, [&] {
+            outcome = client::zoomVideoStart(port, window);
+            return 0;
+        });
         raiseFailed(outcome, "starting");
     }
 
-    void stop() const {
-        callWithoutGil(*connection, [&] { return tkvZoomVideoStop(toInt(port)); });
-    }
+    void stop() const { raiseFailed(call(client::zoomVideoStop), "stopping"); }
 
-    void restart() const {
-        callWithoutGil(*connection, [&] { return tkvZoomVideoRestart(toInt(port)); });
-    }
+    void restart() const { raiseFailed(call(client::zoomVideoRestart), "restarting"); }
 
     py::object info() const {
-        uint32_t control = 0;
-        int fields[10] = {};  // as tkvZoomVideoGetParm gives them
-        const Outcome outcome = callLibrary(*connection, [&] {
-            if (tkvRegReadLong(registers.control, &control) != 0) return static_cast<int>(kRegisterFailed);
-            auto *f = fields;
-            return tkvZoomVideoGetParm(toInt(port), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7],
-                                       &f[8], &f[9]);
+        ZoomVideoState s;
+        client::ZoomVideoOutcome outcome;
+        callLibrary(*connection, [&] {
+            outcome = client::zoomVideoInfo(port, s);
+            return 0;
         });
         raiseFailed(outcome, "reading");
-        const int layer = layerOf(control);
         py::object window = py::none();
-        if (layer)
-            window = py::reinterpret_borrow<py::object>(windowType)(
-                fields[0], fields[1], fields[2], fields[3], fields[4], kZoomFactors[fields[5] & 3],
-                kZoomFactors[fields[6] & 3], fields[7]);
-        return py::reinterpret_borrow<py::object>(infoType)((control & zoom_video::kCaptureEnable) != 0,
-                                                            layer ? py::int_(layer) : py::object(py::none()),
-                                                            fields[8], fields[9], window);
+        if (s.layer)
+            window = py::reinterpret_borrow<py::object>(windowType)(s.x, s.y, s.width, s.height, s.cutLeft,
+                                                                    s.zoomWidth, s.zoomHeight, s.crtc);
+        return py::reinterpret_borrow<py::object>(infoType)(
+            s.capturing, s.layer ? py::int_(s.layer) : py::object(py::none()), s.cameraWidth, s.cameraHeight,
+            window);
     }
 
     unsigned number() const { return port; }
     const ConnectionPtr &shared() const { return connection; }
 
 private:
-    static int toInt(uint64_t value) { return static_cast<int>(value); }
-
-    // The hardware layer the port feeds, as the library picks it, or 0.
-    static int layerOf(uint32_t control) {
-        if (control & zoom_video::kFeedsLayer1) return 1;
-        return (control & zoom_video::kFeedsLayer3) != 0 ? 3 : 0;
+    client::ZoomVideoOutcome call(client::ZoomVideoOutcome (*operation)(unsigned)) const {
+        client::ZoomVideoOutcome outcome;
+        callWithoutGil(*connection, [&] {
+            outcome = operation(port);
+            return 0;
+        });
+        return outcome;
     }
 
-    int startLocked(Window window) const {
-        uint32_t control = 0;
-        if (tkvRegReadLong(registers.control, &control) != 0) return kRegisterFailed;
-        if (!layerOf(control)) return kNotSetUp;
-        if (window.width == 0 || window.height == 0) {
-            if (tkvRegWriteLong(registers.control, control | zoom_video::kCaptureEnable) != 0)
-                return kRegisterFailed;
-            zoom_video::waitForCaptureToSettle();
-            uint32_t camera = 0;
-            if (tkvRegReadLong(registers.size, &camera) != 0) return kRegisterFailed;
-            if (window.width == 0) window.width = static_cast<int>(camera & 0xFFFF);
-            if (window.height == 0) window.height = static_cast<int>(camera >> 16);
-            if (window.width == 0 || window.height == 0) return kNoCamera;
-        }
-        return tkvZoomVideoStart(toInt(port), window.x, window.y, window.width, window.height, window.cutLeft,
-                                 window.zoomX, window.zoomY, window.crtc);
-    }
-
-    void raiseFailed(const Outcome &outcome, const char *doing) const {
-        switch (outcome.result) {
-        case kDone: return;
-        case kRegisterFailed:
-            raiseDeviceError(outcome.error, py::str("{} zoom video port {}").format(doing, port));
-        case kNotSetUp:
+    void raiseFailed(const client::ZoomVideoOutcome &outcome, const char *doing) const {
+        switch (outcome.step) {
+        case client::ZoomVideoStep::Done: return;
+        case client::ZoomVideoStep::NotSetUp:
             raiseError(py::str("zoom video port {} is not set up: call init() first").format(port));
-        default:
+        case client::ZoomVideoStep::NoCamera:
             raiseError(py::str("zoom video port {} sees no camera: give the width and height").format(port));
+        case client::ZoomVideoStep::Argument: raise(PyExc_ValueError, py::str(outcome.message));
+        default:
+            raiseDeviceError(outcome.errnum ? outcome.errnum : EIO,
+                             py::str("{} zoom video port {}").format(doing, port));
         }
     }
 
     ConnectionPtr connection;
     unsigned port;
-    const zoom_video::PortRegisters &registers;
 };
 
 }  // namespace

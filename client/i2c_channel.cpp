@@ -1,11 +1,11 @@
 #include "i2c_channel.h"
 
 #include <stdint.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <utility>
 
-#include "../common/i2c_core.h"
 #include "library_result.h"
 #include "tekvaro.h"
 
@@ -27,3 +27,47 @@ const char *i2cReason(int result) {
     if (result == kI2cNoAcknowledge) return "no device answers";
     return tkvI2cErrString(result);
 }
+
+namespace client {
+
+ChannelCheck checkChannel(unsigned channel) {
+    ChannelCheck check;
+    ChannelState state{};
+    if (int errnum = readChannelState(channel, state)) {
+        static_cast<Outcome &>(check) = failed(Failure::Device, strerror(errnum), errnum);
+        return check;
+    }
+    check.control = state.control;
+    if (state.enabled()) return check;
+    char text[64];
+    snprintf(text, sizeof text, "I2C channel %u is disabled (control 0x%02x)", channel, state.control);
+    static_cast<Outcome &>(check) = failed(Failure::Device, text);
+    check.disabled = true;
+    return check;
+}
+
+int i2cRead(unsigned channel, unsigned address, unsigned reg, unsigned count, uint8_t *bytes) {
+    return tkvI2cRead(static_cast<int>(channel), static_cast<int>(address), static_cast<int>(reg),
+                      static_cast<int>(count), bytes);
+}
+
+int i2cWrite(unsigned channel, unsigned address, unsigned reg, unsigned count, const uint8_t *bytes) {
+    return tkvI2cWrite(static_cast<int>(channel), static_cast<int>(address), static_cast<int>(reg),
+                       static_cast<int>(count), bytes);
+}
+
+int detectDevices(unsigned channel, bool (&present)[0x80], unsigned &failedAt) {
+    for (bool &p : present) p = false;
+    for (unsigned address = kFirstI2cAddress; address <= kLastI2cAddress; ++address) {
+        uint8_t byte = 0;
+        const int result = i2cRead(channel, address, 0, 1, &byte);
+        if (result != 0 && result != kI2cNoAcknowledge) {
+            failedAt = address;
+            return result;
+        }
+        present[address] = result == 0;
+    }
+    return 0;
+}
+
+}  // namespace client

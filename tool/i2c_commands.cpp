@@ -8,13 +8,11 @@
 #include "json_output.h"
 #include "output.h"
 #include "report.h"
-#include "tekvaro.h"
 
 namespace {
 
-constexpr int kFirstProbe = 0x03, kLastProbe = 0x77;
-constexpr int kRegisters = 256, kI2cRow = 16;
-constexpr unsigned kChannels = 2;
+constexpr int kFirstProbe = kFirstI2cAddress, kLastProbe = kLastI2cAddress;
+constexpr int kRegisters = kI2cRegisters, kI2cRow = 16;
 constexpr char kColumns[] = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f";
 
 int i2cFailed(const char *what, const Invocation &in, unsigned reg, int result) {
@@ -33,7 +31,7 @@ char i2cText(uint8_t c) {
 // As i2cdetect -l lists adapters: a line per channel, tab-separated.
 int runI2cList(const Invocation &in) {
     Json channels = Json::array();
-    for (unsigned channel = 0; channel < kChannels; ++channel) {
+    for (unsigned channel = 0; channel < kI2cChannels; ++channel) {
         ChannelState state{};
         if (int error = readChannelState(channel, state)) {
             complain("i2c list: channel %u: %s", channel, strerror(error));
@@ -54,15 +52,11 @@ int runI2cList(const Invocation &in) {
 // is printed once the scan is over; a channel that does not respond ends it.
 int runI2cDetect(const Invocation &in) {
     if (int status = checkChannelEnabled(in.channel, "i2c detect")) return status;
-    bool present[0x80] = {};
-    for (int address = kFirstProbe; address <= kLastProbe; ++address) {
-        uint8_t byte;
-        const int result = tkvI2cRead(in.channel, address, 0, 1, &byte);
-        if (result != 0 && result != kI2cNoAcknowledge) {
-            complain("i2c detect %u: %s", in.channel, i2cReason(result));
-            return kExitFailed;
-        }
-        present[address] = result == 0;
+    bool present[0x80];
+    unsigned failedAt = 0;
+    if (int result = client::detectDevices(in.channel, present, failedAt)) {
+        complain("i2c detect %u: %s", in.channel, i2cReason(result));
+        return kExitFailed;
     }
     if (in.json) {
         Json found = Json::array();
@@ -102,7 +96,8 @@ int runI2cDump(const Invocation &in) {
     for (int row = 0; row < kRegisters; row += kI2cRow) {
         uint8_t bytes[kI2cRow] = {};
         const int result =
-            firstFailure ? firstFailure : tkvI2cRead(in.channel, in.device, row, kI2cRow, bytes);
+            firstFailure ? firstFailure
+                         : client::i2cRead(in.channel, in.device, static_cast<unsigned>(row), kI2cRow, bytes);
         if (result != 0 && !firstFailure) {
             firstFailure = result;
             failedAt = row;
@@ -132,8 +127,8 @@ int runI2cDump(const Invocation &in) {
 int runI2cGet(const Invocation &in) {
     uint8_t bytes[kRegisters];
     if (int status = checkChannelEnabled(in.channel, "i2c get")) return status;
-    const int count = static_cast<int>(in.count);
-    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, bytes))
+    const unsigned count = in.count;
+    if (int result = client::i2cRead(in.channel, in.device, in.reg, count, bytes))
         return i2cFailed("get", in, in.reg, result);
     if (in.json) {
         printJson({{"channel", in.channel},
@@ -142,20 +137,20 @@ int runI2cGet(const Invocation &in) {
                    {"values", std::vector<uint8_t>(bytes, bytes + count)}});
         return kExitOk;
     }
-    for (int i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
+    for (unsigned i = 0; i < count; ++i) outputPrint("0x%02x\n", bytes[i]);
     return kExitOk;
 }
 
 int runI2cSet(const Invocation &in) {
     if (int status = checkChannelEnabled(in.channel, "i2c set")) return status;
-    const int count = static_cast<int>(in.byteCount);
-    if (int result = tkvI2cWrite(in.channel, in.device, in.reg, count, in.bytes))
+    const unsigned count = in.byteCount;
+    if (int result = client::i2cWrite(in.channel, in.device, in.reg, count, in.bytes))
         return i2cFailed("set", in, in.reg, result);
     if (!in.readBack) return kExitOk;
     uint8_t back[kRegisters];
-    if (int result = tkvI2cRead(in.channel, in.device, in.reg, count, back))
+    if (int result = client::i2cRead(in.channel, in.device, in.reg, count, back))
         return i2cFailed("get", in, in.reg, result);
-    for (int i = 0; i < count; ++i) {
+    for (unsigned i = 0; i < count; ++i) {
         if (back[i] == in.bytes[i]) continue;
         complain("i2c set %u 0x%02x 0x%02x: wrote 0x%02x, read back 0x%02x", in.channel, in.device,
                  static_cast<unsigned>(in.reg + i), in.bytes[i], back[i]);

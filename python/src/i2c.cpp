@@ -5,20 +5,16 @@
 
 #include <array>
 
-#include "../../common/i2c_core.h"
 #include "errors.h"
+#include "i2c_channel.h"
 #include "parts.h"
-#include "tekvaro.h"
 
 namespace tkvpy {
 
 namespace {
 
-constexpr int kNoSlave = -2;  // the device did not acknowledge its address
-// Device addresses: all 7-bit ones but the reserved, as i2cdetect and tkvtool take them.
-constexpr unsigned kFirstAddress = 0x03, kLastAddress = 0x77;
 // Registers 0 to 0xff; a transaction moves at most one run of them, and never wraps.
-constexpr unsigned kRegisters = 256;
+constexpr unsigned kRegisters = kI2cRegisters;
 
 class I2cChannel {
 public:
@@ -31,12 +27,7 @@ public:
             checked(n, kRegisters, PyExc_ValueError, "byte count {0} is out of range (1 to {1})", 1));
         checkRun(at, length);
         std::array<uint8_t, kRegisters> bytes{};
-        uint8_t control = 0;
-        const Outcome outcome = callWithoutGil(*connection, [&] {
-            if (const int state = i2cCoreState(channel, &control)) return state;
-            return tkvI2cRead(toInt(channel), toInt(device), toInt(at), toInt(length), bytes.data());
-        });
-        raiseI2cFailed(outcome.result, channel, device, control);
+        transact(device, [&] { return client::i2cRead(channel, device, at, length, bytes.data()); });
         return py::bytes(reinterpret_cast<const char *>(bytes.data()), length);
     }
 
@@ -53,35 +44,17 @@ public:
         checkRun(at, static_cast<unsigned>(length));
         std::array<uint8_t, kRegisters> copy{};
         memcpy(copy.data(), PyBytes_AS_STRING(converted), length);
-        uint8_t control = 0;
-        const Outcome outcome = callWithoutGil(*connection, [&] {
-            if (const int state = i2cCoreState(channel, &control)) return state;
-            return tkvI2cWrite(toInt(channel), toInt(device), toInt(at), toInt(length), copy.data());
+        transact(device, [&] {
+            return client::i2cWrite(channel, device, at, static_cast<unsigned>(length), copy.data());
         });
-        raiseI2cFailed(outcome.result, channel, device, control);
     }
 
-    // Probes each address with a one-byte read of register 0.
     py::list detect() const {
-        std::array<bool, 0x80> present{};  // one flag per 7-bit address
+        bool present[0x80];
         unsigned failedAt = 0;
-        uint8_t control = 0;
-        const Outcome outcome = callWithoutGil(*connection, [&] {
-            if (const int state = i2cCoreState(channel, &control)) return state;
-            for (unsigned device = kFirstAddress; device <= kLastAddress; ++device) {
-                uint8_t byte = 0;
-                const int result = tkvI2cRead(toInt(channel), toInt(device), 0, 1, &byte);
-                if (result != 0 && result != kNoSlave) {
-                    failedAt = device;
-                    return result;
-                }
-                present[device] = result == 0;
-            }
-            return 0;
-        });
-        raiseI2cFailed(outcome.result, channel, failedAt, control);
+        transact(failedAt, [&] { return client::detectDevices(channel, present, failedAt); });
         py::list found;
-        for (unsigned device = kFirstAddress; device <= kLastAddress; ++device)
+        for (unsigned device = kFirstI2cAddress; device <= kLastI2cAddress; ++device)
             if (present[device]) found.append(device);
         return found;
     }
@@ -89,14 +62,30 @@ public:
     unsigned number() const { return channel; }
 
 private:
-    static int toInt(size_t value) { return static_cast<int>(value); }
+    // Runs `transaction` (0 or the library's I2C result) without the GIL once
+    // the channel's core is found enabled, and raises for what failed.
+    template <typename Transaction>
+    void transact(const unsigned &device, Transaction &&transaction) const {
+        client::ChannelCheck check;
+        int result = 0;
+        callWithoutGil(*connection, [&] {
+            check = client::checkChannel(channel);
+            if (check.ok()) result = transaction();
+            return 0;
+        });
+        if (check.disabled) raiseI2cDisabled(channel, check.control);
+        if (!check.ok())
+            raiseDeviceError(check.errnum,
+                             py::str("reading the control register of I2C channel {}").format(channel));
+        if (result != 0) raiseI2cError(result, channel, device);
+    }
 
     static unsigned checkedAddress(const Integer &address) {
         const auto device = static_cast<unsigned>(
             checked(address, 0x7F, PyExc_ValueError, "I2C address {0:#04x} is not a 7-bit address"));
-        if (device < kFirstAddress || device > kLastAddress)
+        if (device < kFirstI2cAddress || device > kLastI2cAddress)
             raise(PyExc_ValueError, py::str("I2C address {:#04x} is reserved (use {:#04x} to {:#04x})")
-                                        .format(device, kFirstAddress, kLastAddress));
+                                        .format(device, kFirstI2cAddress, kLastI2cAddress));
         return device;
     }
 
@@ -117,16 +106,6 @@ private:
 };
 
 }  // namespace
-
-int i2cCoreState(unsigned channel, uint8_t *control) {
-    if (tkvRegReadByte(i2c_core::kControl[channel], control) != 0) return -1;
-    return (*control & i2c_core::kEnable) != 0 ? 0 : kI2cDisabled;
-}
-
-void raiseI2cFailed(int result, unsigned channel, unsigned device, uint8_t control) {
-    if (result == kI2cDisabled) raiseI2cDisabled(channel, control);
-    if (result != 0) raiseI2cError(result, channel, device);
-}
 
 void bindI2c(py::module_ &module) {
     py::class_<I2cChannel>(module, "I2cChannel",
@@ -151,7 +130,7 @@ void bindI2c(py::module_ &module) {
 
 py::object i2cChannel(const ConnectionPtr &connection, const Integer &channel) {
     const auto number = static_cast<unsigned>(
-        checked(channel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+        checked(channel, kI2cChannels - 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
     return py::cast(I2cChannel(connection, number));
 }
 

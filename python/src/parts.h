@@ -54,16 +54,6 @@ py::object takeSnapshot(const ConnectionPtr &connection, const std::shared_ptr<c
 py::list compareSnapshots(const std::string &first, const std::string &second,
                           const std::vector<std::string> &ignore, const std::vector<std::string> &maps);
 
-// Before an I2C transaction on `channel`, with the library lock held and
-// without the GIL: 0 when its core is enabled, kI2cDisabled when it is not
-// (its control register in `control`), the library's -1 when that cannot be read.
-constexpr int kI2cDisabled = 1;  // not a library code
-int i2cCoreState(unsigned channel, uint8_t *control);
-
-// Raises for an I2C result other than 0: a transaction's with `device`, or
-// i2cCoreState's.
-void raiseI2cFailed(int result, unsigned channel, unsigned device, uint8_t control);
-
 // Single requests.
 py::bytes readEdid(const Connection &connection, const Integer &port);
 // The identity a base EDID block gives, as tkvtool edid --json shows it.

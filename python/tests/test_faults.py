@@ -25,9 +25,10 @@ EVERY_CALL = """
 def test_every_failed_request_is_an_error():
     result = run_python(EVERY_CALL, TKVSIM_FAIL_REQUESTS=str(errno.EIO))
     lines = result.stdout.splitlines()
-    assert [line.split()[:3] for line in lines] == [["DeviceError", "5", "None"]] * 10 + [["I2cError", "None", "-1"]] * 2
+    assert [line.split()[:3] for line in lines] == [["DeviceError", "5", "None"]] * 12
     assert "reading 4 bytes of register space at 0x100: Input/output error" in lines[0]
     assert "reading the EDID on DDC port 0" in lines[9]
+    assert "reading the control register of I2C channel 1: Input/output error" in lines[11]
     assert result.stderr == ""
 
 

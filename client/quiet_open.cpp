@@ -23,6 +23,8 @@ std::vector<int> freeDescriptors(size_t count) {
 
 }  // namespace
 
+int closeDevice() { return tkvClose() == 0 ? 0 : (errno ? errno : EIO); }
+
 int quietOpen(int device) {
     const int probe = open(kDeviceNode, O_RDWR | O_CLOEXEC);
     if (probe < 0) return -errno;

@@ -12,4 +12,7 @@ constexpr char kDeviceNode[] = "/dev/tkvrw";
 // tkvOpen(device): its descriptor, or the negated error number.
 int quietOpen(int device);
 
+// Ends the connection quietOpen made: 0, or the error number of the close.
+int closeDevice();
+
 #endif

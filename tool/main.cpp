@@ -9,8 +9,8 @@
 
 #include "commands.h"
 #include "output.h"
+#include "quiet_open.h"
 #include "report.h"
-#include "tekvaro.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ int runCommand(const Invocation &invocation) {
     if (output && strcmp(output, "-") != 0) outputToFile(output);
     const int status = invocation.command->run(invocation);
     const int outputStatus = outputFinish(status == kExitOk);
-    if (device) tkvClose();
+    if (device) closeDevice();
     return status != kExitOk ? status : outputStatus;
 }
 

@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "i2c_channel.h"
-#include "tekvaro.h"
 
 namespace tkvpy {
 

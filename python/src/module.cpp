@@ -8,7 +8,6 @@
 #include "errors.h"
 #include "parts.h"
 #include "quiet_open.h"
-#include "tekvaro.h"
 
 namespace tkvpy {
 
@@ -69,7 +68,8 @@ public:
 private:
     Outcome closeLocked() {
         if (!connection->open) return {0, 0};
-        const Outcome outcome{tkvClose(), errno};
+        const int error = closeDevice();
+        const Outcome outcome{error ? -1 : 0, error};
         connection->open = connected = false;
         return outcome;
     }

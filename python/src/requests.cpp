@@ -4,11 +4,11 @@
 
 #include <array>
 
+#include "core_version.h"
 #include "edid.h"
 #include "errors.h"
 #include "parts.h"
 #include "spaces.h"
-#include "tekvaro.h"
 
 namespace tkvpy {
 
@@ -94,11 +94,15 @@ py::object decodeEdid(const py::bytes &data) {
 }
 
 py::tuple coreVersion(const Connection &connection) {
-    int version[4] = {};
-    const Outcome outcome = callLibrary(
-        connection, [&] { return tkvTkvcoreVer(&version[0], &version[1], &version[2], &version[3]); });
-    if (outcome.result != 0) raiseDeviceError(outcome.error, py::str("reading the core version"));
-    return py::make_tuple(version[0], version[1], version[2], version[3]);
+    client::CoreVersion version;
+    client::Outcome read;
+    callLibrary(connection, [&] {
+        read = client::readCoreVersion(version);
+        return 0;
+    });
+    if (!read.ok()) raiseDeviceError(read.errnum, py::str("reading the core version"));
+    const int *v = version.parts;
+    return py::make_tuple(v[0], v[1], v[2], v[3]);
 }
 
 void bindPci(py::module_ &module) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "field_write.h"
 #include "invocation.h"
 #include "names.h"
 #include "numbers.h"
@@ -154,28 +155,19 @@ struct Parser {
         return true;
     }
 
-    // A field's value: hexadecimal, or the name the map gives it.
+    // A field's value: the name the map gives it, or hexadecimal.
     bool fieldValue(const regmap::Field &field, const char *word, uint64_t &value) {
-        for (const regmap::NamedValue &v : field.values)
-            if (regmap::sameName(v.name, word)) {
-                value = v.value;
-                return true;
-            }
-        if (!parseHex(word, UINT64_MAX, value))
-            return fail(usageError(topic, "invalid value '%s' for %s", word, field.name.c_str()));
-        if (value > field.mask() >> field.lsb)
-            return fail(usageError(topic, "value 0x%llx does not fit in %s (%u bit%s)",
-                                   static_cast<unsigned long long>(value), field.name.c_str(), field.bits(),
-                                   field.bits() == 1 ? "" : "s"));
-        return true;
+        if (client::valueOfName(field, word, value)) return true;
+        if (!parseHex(word, UINT64_MAX, value)) return accepted(client::invalidValue(field, word));
+        return accepted(client::checkFits(field, value));
     }
 
     // Sets a field in `value` and `mask`: the write changes only those bits.
     bool setField(const regmap::Field &field, uint64_t value) {
-        if (field.access == regmap::Access::ReadOnly)
-            return fail(usageError(topic, "%s.%s is read-only", in.name.text().c_str(), field.name.c_str()));
-        in.mask |= field.mask();
-        in.value = (in.value & ~field.mask()) | (value << field.lsb);
+        client::FieldWrite write{in.value, in.mask};
+        if (!accepted(client::addField(write, in.name, field, value))) return false;
+        in.value = write.bits;
+        in.mask = write.mask;
         fieldsGiven = true;
         return true;
     }
@@ -184,19 +176,17 @@ struct Parser {
     bool assignment(const char *word) {
         const char *equals = strchr(word, '=');
         const std::string_view fieldName(word, static_cast<size_t>(equals - word));
-        const regmap::Register &reg = *in.name.reg;
         if (in.name.field)
             return fail(usageError(topic, "%s is a field: give its value alone", in.name.text().c_str()));
-        for (const regmap::Field &f : reg.fields) {
-            if (!regmap::sameName(f.name, fieldName)) continue;
-            uint64_t v = 0;
-            return fieldValue(f, equals + 1, v) && setField(f, v);
-        }
-        std::string fields;
-        for (const regmap::Field &f : reg.fields) fields += (fields.empty() ? "" : ", ") + f.name;
-        return fail(usageError(topic, "%s has no field '%.*s' (%s)", in.name.text().c_str(),
-                               static_cast<int>(fieldName.size()), word,
-                               fields.empty() ? "it has no fields" : fields.c_str()));
+        const regmap::Field *field = nullptr;
+        uint64_t v = 0;
+        return accepted(client::findField(in.name, fieldName, field)) && fieldValue(*field, equals + 1, v) &&
+               setField(*field, v);
+    }
+
+    // True for a layer outcome that succeeded; otherwise its usage error.
+    bool accepted(const client::Outcome &outcome) {
+        return outcome.ok() || fail(usageError(topic, "%s", outcome.message.c_str()));
     }
 
     bool hex(const char *word, uint64_t max, const char *noun, const char *range, uint64_t &value) {
@@ -539,11 +529,7 @@ bool checkNamed(Parser &p) {
     if (p.fieldsGiven && p.maskGiven) return p.fail(usageError(p.topic, "-m does not go with fields"));
     if (reg.access == regmap::Access::WriteOnly && p.maskGiven)
         return p.fail(usageError(p.topic, "%s is write-only: -m would need a read", text.c_str()));
-    if (p.fieldsGiven) {
-        in.masked = reg.access != regmap::Access::WriteOnly;
-        // A register that cannot be read starts from its reset value.
-        if (!in.masked) in.value |= reg.reset & ~in.mask;
-    }
+    if (p.fieldsGiven) in.value = client::storedValue(reg, {in.value, in.mask}, in.masked).bits;
     if (in.name.block->space == regmap::Space::I2c) return true;
     if (in.width && in.width != reg.bytes())
         return p.fail(usageError(p.topic, "%s is %u byte%s wide", text.c_str(), reg.bytes(),

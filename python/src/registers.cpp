@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "errors.h"
+#include "field_write.h"
 #include "parts.h"
 #include "regmap_files.h"
 #include "regmap_names.h"
@@ -47,14 +48,13 @@ public:
             raise(PyExc_TypeError, py::str("give {} a value or fields, not both").format(text()));
         if (!value && fields.empty())
             raise(PyExc_TypeError, py::str("give {} a value or fields").format(text()));
-        if (value) return store(checkedValue(*value, bytes()), 0);
-        uint64_t bits = 0, mask = 0;
+        if (value) return store({checkedValue(*value, bytes()), 0});
+        client::FieldWrite write;
         for (auto item : fields) {
             const regmap::Field &f = field(py::str(item.first));
-            bits |= fieldValue(f, item.second) << f.lsb;
-            mask |= f.mask();
+            raiseRefused(client::addField(write, name, f, fieldValue(f, item.second)));
         }
-        store(bits, mask);
+        store(write);
     }
 
     py::dict decode() const {
@@ -87,26 +87,22 @@ private:
     }
 
     const regmap::Field &field(const py::str &typed) const {
-        const auto wanted = typed.cast<std::string>();
-        for (const regmap::Field &f : reg().fields)
-            if (regmap::sameName(f.name, wanted)) {
-                if (f.access == regmap::Access::ReadOnly)
-                    raise(PyExc_ValueError, py::str("{}.{} is read-only").format(text(), f.name));
-                return f;
-            }
-        std::string names;
-        for (const regmap::Field &f : reg().fields) names += (names.empty() ? "" : ", ") + f.name;
-        raise(PyExc_ValueError, py::str("{} has no field '{}' ({})")
-                                    .format(text(), typed, names.empty() ? "it has no fields" : names));
+        const regmap::Field *found = nullptr;
+        raiseRefused(client::findField(name, typed.cast<std::string>(), found));
+        return *found;
+    }
+
+    static void raiseRefused(const client::Outcome &outcome) {
+        if (!outcome.ok()) raise(PyExc_ValueError, py::str(outcome.message));
     }
 
     // An int that fits the field, or the name the map gives a value.
     static uint64_t fieldValue(const regmap::Field &f, const py::handle &given) {
+        uint64_t value = 0;
         if (py::isinstance<py::str>(given)) {
             const auto word = given.cast<std::string>();
-            for (const regmap::NamedValue &v : f.values)
-                if (regmap::sameName(v.name, word)) return v.value;
-            raise(PyExc_ValueError, py::str("invalid value '{}' for {}").format(word, f.name));
+            if (!client::valueOfName(f, word, value)) raiseRefused(client::invalidValue(f, word));
+            return value;
         }
         const auto number = given.cast<Integer>();
         const py::str message = py::str("value {{0:#x}} does not fit in {} ({} bit{})")
@@ -114,18 +110,18 @@ private:
         return checked(number, f.mask() >> f.lsb, PyExc_ValueError, message.cast<std::string>().c_str());
     }
 
-    void store(uint64_t bits, uint64_t mask) const {
-        const bool merge = mask != 0 && reg().access != regmap::Access::WriteOnly;
-        if (mask && !merge) bits |= reg().reset & ~mask;
+    void store(client::FieldWrite write) const {
+        bool merge = false;
+        write = client::storedValue(reg(), write, merge);
         const char *doing = "writing";
         const int error = callClient(*connection, [&]() {
-            uint64_t value = bits;
+            uint64_t value = write.bits;
             if (merge) {
                 uint64_t old = 0;
                 doing = "reading";
                 if (int failed = space->read(address(), bytes(), old)) return failed;
                 doing = "writing";
-                value = (old & ~mask) | bits;
+                value = (old & ~write.mask) | write.bits;
             }
             return space->write(address(), bytes(), value);
         });

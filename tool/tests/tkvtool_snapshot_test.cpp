@@ -279,3 +279,15 @@ TEST(TkvtoolSnapshot, ADiffOfLargeSnapshotsIsLinear) {
     EXPECT_EQ(differences.size(), kNames);
     EXPECT_LT(seconds, 20.0);  // about 1 s on a loaded machine
 }
+
+// "width" is in bits in every --json document, as in the maps.
+TEST(TkvtoolSnapshot, EveryJsonWidthIsInBits) {
+    Tool tool;
+    EXPECT_EQ(Json::parse(tool.out({"read", "reg", "0x100c4", "-w", "2", "--json"}))["width"], 16);
+    EXPECT_EQ(Json::parse(tool.out({"regs", "ZV0.PORT_CTRL", "--json"}))[0]["width"], 32);
+    Json moved = freshSnapshot();
+    moved["layout"]["ZV0.PORT_CTRL"]["width"] = 16;
+    TempFile before(freshSnapshot().dump()), after(moved.dump());
+    const Json diff = Json::parse(tool.run({"diff", before.path(), after.path(), "--json"}).out);
+    EXPECT_EQ(diff[0]["after_register"]["width"], 16) << diff;
+}

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         std::string bytes;
         for (unsigned i = 0; i < 255; ++i) bytes += "null,";
         return "{\"format\": 1, \"kind\": \"tekvaro-snapshot\", \"maps\": [], \"registers\": {}, \"pci\": [" +
-               bytes + "null], \"crtc\": [" + bytes.substr(5) + "null], \"i2c\": [], \"edid\": [], \"zv\": []}";
+               bytes + "null], \"crtc\": [" + bytes.substr(5) +
+               "null], \"i2c\": [], \"edid\": [], \"zv\": []}";
     }();
     const std::string text(reinterpret_cast<const char *>(data), size);
     std::string why;

@@ -6,12 +6,11 @@
 #include <string.h>
 #include <time.h>
 
-#include <algorithm>
-
 #include <nlohmann/json.hpp>
 
 #include "i2c_channel.h"
 #include "library_result.h"
+#include "snapshot_maps.h"
 #include "spaces.h"
 #include "tekvaro.h"
 #include "zoom_video_state.h"
@@ -165,13 +164,10 @@ std::string take(const regmap::Map &map, int device, const char *toolVersion, bo
     const bool versionRead = tkvTkvcoreVer(&version[0], &version[1], &version[2], &version[3]) == 0;
     char driver[48];
     snprintf(driver, sizeof driver, "%d.%d.%d.%d", version[0], version[1], version[2], version[3]);
-    Json maps = Json::array();
-    for (const regmap::Block &b : map.blocks)
-        if (std::find(maps.begin(), maps.end(), b.file) == maps.end()) maps.push_back(b.file);
-    Json document = {{"format", kFormat},   {"kind", "tekvaro-snapshot"},
-                     {"date", utcNow()},    {"device", device},
-                     {"tool", toolVersion}, {"driver", versionRead ? Json(driver) : Json()},
-                     {"maps", maps}};
+    Json document = {{"format", kFormat},    {"kind", "tekvaro-snapshot"},
+                     {"date", utcNow()},     {"device", device},
+                     {"tool", toolVersion},  {"driver", versionRead ? Json(driver) : Json()},
+                     {"maps", filesOf(map)}, {"map_digest", digestOf(map)}};
     // Reading some parts moves registers of others (the CRTC index, the I2C
     // masters' status): the named registers are read last, so that two
     // snapshots of an unchanged board are the same.
@@ -182,6 +178,7 @@ std::string take(const regmap::Map &map, int device, const char *toolVersion, bo
     document["edid"] = taker.edid();
     document["zv"] = taker.zoomVideo();
     document["registers"] = taker.registers();
+    document["layout"] = layoutOf(map);
     complete = taker.complete && versionRead;
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -1,25 +1,190 @@
-// Comparing snapshots: each document is flattened into named values, in the
-// document's order, and the values that differ are told by name, a
-// register's fields decoded by the map.  The documents may come from
-// anybody: every value's type is looked at before it is used.
+// Comparing snapshots: each document, checked whole first, is flattened into
+// named values in its order; the two lists are paired by name in one pass
+// over each, and the values that differ are told.  A register is paired only
+// where both documents put it at one place, and decoded only with a map both
+// were taken with.
 #include <fnmatch.h>
 #include <stdio.h>
 
-#include <map>
-#include <nlohmann/json.hpp>
-#include <set>
+#include <bitset>
+#include <deque>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
-#include "regmap_names.h"
+#include "json_reader.h"
 #include "snapshot.h"
+#include "snapshot_document.h"
+#include "snapshot_maps.h"
 
 namespace snapshot {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The document's parts, each a list of objects or a list of bytes.
-constexpr const char *kListParts[] = {"pci", "crtc", "i2c", "edid", "zv"};
+// How a value is shown: a register's in hex with the digits of its width, a
+// byte's in two hex digits, others as they are.
+enum class Kind : uint8_t { Register, Byte, Plain };
+
+struct Entry {
+    std::string name;
+    const Json *value;
+    Kind kind;
+    std::string_view key;                   // a register's name in the layout ("SAA7111A.BRIGHTNESS")
+    const char *nullText = "(unreadable)";  // what null means here
+};
+
+// A member of an object, or null when it has none (or has null).
+const Json *present(const Json &object, const char *key) {
+    const auto it = object.find(key);
+    return it == object.end() || it->is_null() ? nullptr : &*it;
+}
+
+const Json kNull;
+
+// One document: its values, and what it says about its maps.
+struct Side {
+    const Json &document;
+    std::vector<Entry> entries;
+    std::deque<Json> made;  // values the document holds in another form (EDID bytes)
+    // Where its registers are: as recorded, or else as the loaded map has them.
+    std::unordered_map<std::string_view, Location> layout;
+    bool placed = false;     // the layout is the document's own (recorded, or its map is the loaded one)
+    bool loadedMap = false;  // taken with the maps loaded now
+    std::bitset<256> pciCovered, crtcCovered;
+
+    explicit Side(const Json &d) : document(d) {}
+
+    // Where the register `key` was, or null where that is not known.
+    const Location *place(std::string_view key) const {
+        if (!placed) return nullptr;
+        const auto it = layout.find(key);
+        return it == layout.end() ? nullptr : &it->second;
+    }
+
+    void add(std::string name, const Json *value, Kind kind, std::string_view key = {}) {
+        entries.push_back({std::move(name), value, kind, key});
+    }
+};
+
+// The maps loaded now, as the sides are measured against them.
+struct Loaded {
+    Placement placement;
+    std::string digest;
+    Json files;
+};
+
+void learnMaps(Side &side, const Loaded &loaded) {
+    const Json &d = side.document;
+    const Json *digest = present(d, "map_digest");
+    // A document from before digests were recorded is known only as the shipped maps.
+    side.loadedMap = digest ? digest->get_ref<const std::string &>() == loaded.digest
+                            : d["maps"] == loaded.files && loaded.digest == shippedDigest();
+    if (const Json *layout = present(d, "layout")) {
+        for (const auto &[name, place] : layout->items()) {
+            Location &l = side.layout[name];
+            spaceNamed(place["space"].get_ref<const std::string &>(), l.space);
+            l.address = static_cast<uint32_t>(place["address"].get<uint64_t>());
+            l.width = static_cast<unsigned>(place["width"].get<uint64_t>());
+        }
+        side.placed = true;
+    } else {
+        for (const auto &[name, placed] : loaded.placement) side.layout[name] = placed.location;
+        side.placed = side.loadedMap;
+    }
+    for (const auto &[name, l] : side.layout) {
+        if (l.space != regmap::Space::Pci && l.space != regmap::Space::Crtc) continue;
+        std::bitset<256> &covered = l.space == regmap::Space::Pci ? side.pciCovered : side.crtcCovered;
+        for (unsigned k = 0; k < l.width / 8 && l.address + k < 256; ++k) covered.set(l.address + k);
+    }
+}
+
+std::string indexed(const char *part, const Json &entry, const char *key) {
+    char text[64];
+    snprintf(text, sizeof text, "%s %llu", part, static_cast<unsigned long long>(entry[key].get<uint64_t>()));
+    return text;
+}
+
+std::string under(const std::string &prefix, const std::string &word) { return prefix + " " + word; }
+
+// Bytes that a named register covers in both documents are told by its name only.
+void flattenBytes(Side &side, const char *part, const std::bitset<256> &told) {
+    const Json &bytes = side.document[part];
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        if (told.test(at)) continue;
+        char name[32];
+        snprintf(name, sizeof name, "%s 0x%02zx", part, at);
+        side.add(name, &bytes[at], Kind::Byte);
+    }
+}
+
+void flattenI2c(Side &side) {
+    for (const Json &channel : side.document["i2c"]) {
+        const std::string prefix = indexed("i2c", channel, "channel");
+        for (const char *key : {"error", "enabled", "prescale"})
+            if (channel.contains(key)) side.add(under(prefix, key), &channel[key], Kind::Plain);
+        static const Json kNoDevices = Json::array();
+        const Json *devices = present(channel, "devices");
+        for (const Json &device : devices ? *devices : kNoDevices) {
+            char address[16];
+            snprintf(address, sizeof address, " 0x%02x",
+                     static_cast<unsigned>(device["address"].get<uint64_t>()));
+            const std::string at = prefix + address;
+            side.add(at, &device["type"], Kind::Plain);
+            for (const auto &[name, value] : device["registers"].items())
+                side.add(under(at, name), &value, Kind::Register, name);
+        }
+    }
+}
+
+// An EDID byte by byte, so that a difference names its byte.
+void flattenEdid(Side &side) {
+    for (const Json &port : side.document["edid"]) {
+        const std::string prefix = indexed("edid", port, "port");
+        if (port.contains("error")) side.add(prefix, &port["error"], Kind::Plain);
+        if (port.contains("valid")) side.add(prefix + " valid", &port["valid"], Kind::Plain);
+        const Json *bytes = present(port, "bytes");
+        if (!bytes) continue;
+        const std::string &hex = bytes->get_ref<const std::string &>();
+        side.add(prefix + " length", &side.made.emplace_back(hex.size() / 2), Kind::Plain);
+        for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+            char name[64];
+            snprintf(name, sizeof name, "%s byte 0x%02zx", prefix.c_str(), i / 2);
+            const Json &value = side.made.emplace_back(strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
+            side.add(name, &value, Kind::Byte);
+        }
+    }
+}
+
+// A port's values, and those of its window and camera one level down; its
+// layer and window are null where it feeds no layer.
+void flattenZoomVideo(Side &side) {
+    for (const Json &port : side.document["zv"]) {
+        const std::string prefix = indexed("zv", port, "port");
+        for (const auto &[key, value] : port.items()) {
+            if (key == "port") continue;
+            if (key == "window" && value.is_null()) continue;  // its layer says "no layer"
+            if (!value.is_object()) {
+                side.add(under(prefix, key), &value, Kind::Plain);
+                if (key == "layer") side.entries.back().nullText = "no layer";
+                continue;
+            }
+            for (const auto &[inner, leaf] : value.items())
+                side.add(under(under(prefix, key), inner), &leaf, Kind::Plain);
+        }
+    }
+}
+
+void flatten(Side &side, const std::bitset<256> &pciTold, const std::bitset<256> &crtcTold) {
+    side.add("driver", side.document.contains("driver") ? &side.document["driver"] : &kNull, Kind::Plain);
+    for (const auto &[name, value] : side.document["registers"].items())
+        side.add(name, &value, Kind::Register, name);
+    flattenBytes(side, "pci", pciTold);
+    flattenBytes(side, "crtc", crtcTold);
+    flattenI2c(side);
+    flattenEdid(side);
+    flattenZoomVideo(side);
+}
 
 std::string hexText(uint64_t value, unsigned digits) {
     char text[24];
@@ -27,253 +192,179 @@ std::string hexText(uint64_t value, unsigned digits) {
     return text;
 }
 
-// A value as a difference line shows it: registers and bytes in hex with
-// their digits, other numbers (`digits` 0) in decimal.
-std::string shown(const Json *value, unsigned digits) {
-    if (!value) return "(none)";
-    if (value->is_null()) return "(unreadable)";
-    if (value->is_number_unsigned())
-        return digits ? hexText(value->get<uint64_t>(), digits) : std::to_string(value->get<uint64_t>());
-    if (value->is_string()) return value->get<std::string>();
-    if (value->is_object() && value->contains("error") && (*value)["error"].is_string())
-        return "(error: " + (*value)["error"].get<std::string>() + ")";
-    return value->dump(-1, ' ', false, Json::error_handler_t::replace);
+// A value as a difference line shows it; `digits` 0 for a register of no
+// known width.
+std::string shown(const Entry *entry, unsigned digits) {
+    if (!entry) return "(none)";
+    const Json &value = *entry->value;
+    if (value.is_null()) return entry->nullText;
+    if (value.is_number_unsigned())
+        return entry->kind == Kind::Plain ? std::to_string(value.get<uint64_t>())
+                                          : hexText(value.get<uint64_t>(), digits);
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_object() && value.contains("error") && value["error"].is_string())
+        return "(error: " + value["error"].get<std::string>() + ")";
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// "PREFIX WORD": the name of a value under another's.
-std::string under(const std::string &prefix, const std::string &word) {
-    std::string name = prefix;
-    name += ' ';
-    name += word;
-    return name;
+Json placeJson(const Location &l) {
+    return {{"space", regmap::spaceName(l.space)}, {"address", l.address}, {"width", l.width}};
 }
 
-// The named values of one document, in its order.
-struct Flat {
-    std::vector<std::pair<std::string, Json>> values;
+struct Comparison {
+    const Side &before, &after;
+    const Loaded &loaded;
+    const std::vector<std::string> &ignore;
+    std::vector<Difference> &out;
 
-    void add(std::string name, const Json &value) { values.emplace_back(std::move(name), value); }
+    bool ignored(const std::string &name) const {
+        for (const std::string &pattern : ignore)
+            if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) return true;
+        return false;
+    }
 
-    // Every leaf of an object or list under `prefix` ("zv 0 window x").
-    void addTree(const std::string &prefix, const Json &tree) {
-        if (tree.is_object() && !tree.contains("error")) {
-            for (const auto &[key, value] : tree.items()) addTree(under(prefix, key), value);
-        } else {
-            add(prefix, tree);
+    // The fields of a register both documents decode with the loaded map.
+    const regmap::Register *decoder(std::string_view key, const Location *a, const Location *b) const {
+        if (!before.loadedMap || !after.loadedMap || !a || !b) return nullptr;
+        const auto it = loaded.placement.find(std::string(key));
+        return it != loaded.placement.end() && it->second.location == *a ? it->second.reg : nullptr;
+    }
+
+    void notTheSame(const Entry &a, const Entry &b, const Location &la, const Location &lb) {
+        Difference d{a.name, shown(&a, la.width / 4), shown(&b, lb.width / 4), "", "", {}};
+        d.line = a.name + ": not the same register (" + describe(la) + " / " + describe(lb) + ")";
+        d.json = Json{{"name", a.name},
+                      {"before", *a.value},
+                      {"after", *b.value},
+                      {"before_register", placeJson(la)},
+                      {"after_register", placeJson(lb)}};
+        out.push_back(std::move(d));
+    }
+
+    void tell(const Entry *a, const Entry *b) {
+        const Entry &some = a ? *a : *b;
+        const bool isRegister = some.kind == Kind::Register && (!a || !b || a->key == b->key);
+        const Location *la = isRegister && a ? before.place(a->key) : nullptr;
+        const Location *lb = isRegister && b ? after.place(b->key) : nullptr;
+        if (la && lb && *la != *lb) {
+            if (!ignored(some.name)) notTheSame(*a, *b, *la, *lb);
+            return;
         }
+        if ((a && b && *a->value == *b->value) || ignored(some.name)) return;
+        const unsigned digits = some.kind == Kind::Byte ? 2 : la ? la->width / 4 : lb ? lb->width / 4 : 0;
+        Difference d{some.name, shown(a, digits), shown(b, digits), "", "", {}};
+        Json fields = Json::object();
+        const regmap::Register *reg = isRegister ? decoder(some.key, la, lb) : nullptr;
+        if (reg && a->value->is_number_unsigned() && b->value->is_number_unsigned()) {
+            const uint64_t x = a->value->get<uint64_t>(), y = b->value->get<uint64_t>();
+            for (const regmap::Field &f : reg->fields) {
+                if (f.extract(x) == f.extract(y)) continue;
+                d.fields += (d.fields.empty() ? "" : ", ") + f.name + " " + std::to_string(f.extract(x)) +
+                            " -> " + std::to_string(f.extract(y));
+                fields[f.name] = {f.extract(x), f.extract(y)};
+            }
+        }
+        d.line = d.name + " " + d.before + " -> " + d.after;
+        if (!d.fields.empty()) d.line += " (" + d.fields + ")";
+        Json json = {
+            {"name", some.name}, {"before", a ? *a->value : kNull}, {"after", b ? *b->value : kNull}};
+        if (!a) json["before_absent"] = true;
+        if (!b) json["after_absent"] = true;
+        if (!fields.empty()) json["fields"] = fields;
+        d.json = std::move(json);
+        out.push_back(std::move(d));
+    }
+
+    // Names in the before document's order, then those only the after one
+    // has.  Two snapshots of one board list the same names in the same
+    // order: they are paired in step until the lists part, then by name.
+    void run() {
+        const std::vector<Entry> &a = before.entries, &b = after.entries;
+        size_t step = 0;
+        for (; step < a.size() && step < b.size() && a[step].name == b[step].name; ++step)
+            tell(&a[step], &b[step]);
+        // The rest of the after entries of each name, first to last, as a chain.
+        constexpr size_t kEnd = ~size_t{0};
+        std::unordered_map<std::string_view, size_t> first;
+        std::vector<size_t> next(b.size(), kEnd);
+        first.reserve(b.size() - step);
+        for (size_t i = b.size(); i-- > step;) {
+            auto [it, added] = first.emplace(b[i].name, i);
+            if (!added) {
+                next[i] = it->second;
+                it->second = i;
+            }
+        }
+        std::vector<bool> paired(b.size(), false);
+        for (size_t i = step; i < a.size(); ++i) {
+            const auto it = first.find(a[i].name);
+            const Entry *other = nullptr;
+            if (it != first.end() && it->second != kEnd) {
+                other = &b[it->second];
+                paired[it->second] = true;
+                it->second = next[it->second];
+            }
+            tell(&a[i], other);
+        }
+        for (size_t i = step; i < b.size(); ++i)
+            if (!paired[i]) tell(nullptr, &b[i]);
     }
 };
 
-// The offsets of a space that named registers cover: their bytes are told
-// by the register's name, not again as bytes.
-std::set<uint32_t> coveredOffsets(const regmap::Map &map, regmap::Space space) {
-    std::set<uint32_t> covered;
-    for (const regmap::Block &b : map.blocks)
-        if (b.space == space)
-            for (const regmap::Instance &i : b.instances)
-                for (const regmap::Register &r : b.registers)
-                    for (unsigned k = 0; k < r.bytes(); ++k) covered.insert(i.base + r.offset + k);
-    return covered;
+std::string joined(const std::vector<std::string> &words) {
+    std::string text;
+    for (const std::string &w : words) text += (text.empty() ? "" : ", ") + w;
+    return text.empty() ? "(none)" : text;
 }
 
-std::string indexed(const char *part, unsigned index, const char *what = "") {
-    char text[64];
-    snprintf(text, sizeof text, "%s %u%s", part, index, what);
-    return text;
+// The files of `of` that `other` does not have.
+std::vector<std::string> onlyIn(const Json &of, const Json &other) {
+    std::unordered_set<std::string> there;
+    for (const Json &file : other) there.insert(file.get<std::string>());
+    std::vector<std::string> only;
+    for (const Json &file : of)
+        if (!there.count(file.get<std::string>())) only.push_back(file.get<std::string>());
+    return only;
 }
 
-void flattenBytes(Flat &flat, const char *part, const Json &bytes, const std::set<uint32_t> &covered) {
-    for (size_t at = 0; at < bytes.size(); ++at) {
-        if (covered.count(static_cast<uint32_t>(at))) continue;
-        char name[32];
-        snprintf(name, sizeof name, "%s 0x%02zx", part, at);
-        flat.add(name, bytes[at]);
-    }
+// "maps differ: ..." when the documents were not taken with the same maps:
+// by their digests where both have one, else by their files.
+void tellMaps(const Json &a, const Json &b, std::vector<Difference> &out) {
+    const Json *da = present(a, "map_digest"), *db = present(b, "map_digest");
+    if (da && db ? *da == *db : a["maps"] == b["maps"]) return;
+    const std::vector<std::string> onlyA = onlyIn(a["maps"], b["maps"]), onlyB = onlyIn(b["maps"], a["maps"]);
+    Difference d{"maps", "", "", "", "", {}};
+    d.line = onlyA.empty() && onlyB.empty() ? "maps differ: the same files, saying different things"
+                                            : "maps differ: only in the first: " + joined(onlyA) +
+                                                  "; only in the second: " + joined(onlyB);
+    d.json = Json{{"name", "maps"}, {"before", a["maps"]}, {"after", b["maps"]}};
+    out.push_back(std::move(d));
 }
 
-// The number an entry has under `key`, or `fallback`.
-unsigned numberOf(const Json &entry, const char *key, unsigned fallback) {
-    if (!entry.is_object() || !entry.contains(key) || !entry[key].is_number_unsigned()) return fallback;
-    return static_cast<unsigned>(entry[key].get<uint64_t>());
-}
-
-void flattenI2c(Flat &flat, const Json &channels) {
-    for (size_t c = 0; c < channels.size(); ++c) {
-        const Json &channel = channels[c];
-        const std::string prefix = indexed("i2c", numberOf(channel, "channel", static_cast<unsigned>(c)));
-        if (!channel.is_object()) continue;
-        for (const auto &[key, value] : channel.items()) {
-            if (key == "channel") continue;
-            if (key != "devices" || !value.is_array()) {
-                flat.add(under(prefix, key), value);
-                continue;
-            }
-            for (const Json &device : value) {
-                char address[16];
-                snprintf(address, sizeof address, " 0x%02x", numberOf(device, "address", 0));
-                const std::string at = prefix + address;
-                flat.add(at, device.is_object() && device.contains("type") ? device["type"] : Json("?"));
-                if (device.is_object() && device.contains("registers") && device["registers"].is_object())
-                    for (const auto &[name, registerValue] : device["registers"].items())
-                        flat.add(under(at, name), registerValue);
-            }
-        }
-    }
-}
-
-// An EDID byte by byte, so that a difference names its byte.
-void flattenEdid(Flat &flat, const Json &ports) {
-    for (size_t p = 0; p < ports.size(); ++p) {
-        const Json &port = ports[p];
-        const std::string prefix = indexed("edid", numberOf(port, "port", static_cast<unsigned>(p)));
-        if (!port.is_object()) continue;
-        if (port.contains("error")) flat.add(prefix, port["error"]);
-        if (port.contains("valid")) flat.add(prefix + " valid", port["valid"]);
-        if (!port.contains("bytes") || !port["bytes"].is_string()) continue;
-        const std::string &hex = port["bytes"].get_ref<const std::string &>();
-        flat.add(prefix + " length", hex.size() / 2);
-        for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-            char name[64];
-            snprintf(name, sizeof name, "%s byte 0x%02zx", prefix.c_str(), i / 2);
-            flat.add(name, Json(std::stoul(hex.substr(i, 2), nullptr, 16)));
-        }
-    }
-}
-
-// False, with `why` saying what is wrong.
 bool refuse(std::string &why, std::string text) {
     why = std::move(text);
     return false;
 }
 
-bool isHex(const std::string &text) {
-    for (char c : text)
-        if (!isxdigit(static_cast<unsigned char>(c))) return false;
-    return text.size() % 2 == 0;
-}
-
-// Checks the shape this reader relies on; `why` says what is wrong.
-bool checkShape(const Json &document, std::string &why) {
-    if (document.is_discarded()) return refuse(why, "not JSON");
-    if (!document.is_object() || !document.contains("kind") || document["kind"] != "tekvaro-snapshot")
-        return refuse(why, "not a tekvaro snapshot");
-    if (!document.contains("format") || document["format"] != kFormat)
-        return refuse(why, "a snapshot format this tkvtool does not read (it reads format 1)");
-    if (!document.contains("registers") || !document["registers"].is_object())
-        return refuse(why, "its registers are not an object");
-    for (const char *part : kListParts)
-        if (document.contains(part) && !document[part].is_array())
-            return refuse(why, std::string(part) + " is not a list");
-    if (document.contains("edid"))
-        for (const Json &port : document["edid"])
-            if (port.is_object() && port.contains("bytes") &&
-                (!port["bytes"].is_string() || !isHex(port["bytes"].get_ref<const std::string &>())))
-                return refuse(why, "an EDID's bytes are not hexadecimal");
-    return true;
-}
-
-Flat flatten(const Json &document, const regmap::Map &map) {
-    Flat flat;
-    if (document.contains("driver")) flat.add("driver", document["driver"]);
-    for (const auto &[name, value] : document["registers"].items()) flat.add(name, value);
-    static const Json kNone = Json::array();
-    auto part = [&](const char *name) -> const Json & {
-        return document.contains(name) ? document[name] : kNone;
-    };
-    flattenBytes(flat, "pci", part("pci"), coveredOffsets(map, regmap::Space::Pci));
-    flattenBytes(flat, "crtc", part("crtc"), coveredOffsets(map, regmap::Space::Crtc));
-    flattenI2c(flat, part("i2c"));
-    flattenEdid(flat, part("edid"));
-    const Json &ports = part("zv");
-    for (size_t p = 0; p < ports.size(); ++p)
-        if (ports[p].is_object())
-            for (const auto &[key, value] : ports[p].items())
-                if (key != "port")
-                    flat.addTree(
-                        indexed("zv", numberOf(ports[p], "port", static_cast<unsigned>(p))) + " " + key,
-                        value);
-    return flat;
-}
-
-bool ignored(const std::string &name, const std::vector<std::string> &ignore) {
-    for (const std::string &pattern : ignore)
-        if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) return true;
-    return false;
-}
-
-// The register a name is in the map, for its width and fields; or null.
-const regmap::Register *registerNamed(const regmap::Map &map, const std::string &name) {
-    const size_t space = name.rfind(' ');
-    regmap::Name found;
-    std::string hint;
-    const std::string last = space == std::string::npos ? name : name.substr(space + 1);
-    if (regmap::findName(map, last, found, hint) != regmap::Lookup::Found || found.field) return nullptr;
-    return found.reg;
-}
-
-Difference differenceOf(const std::string &name, const Json *before, const Json *after,
-                        const regmap::Map &map) {
-    const regmap::Register *reg = registerNamed(map, name);
-    const bool byte = name.find(" 0x") != std::string::npos || name.find(" byte ") != std::string::npos;
-    const unsigned digits = reg ? 2 * reg->bytes() : byte ? 2 : 0;
-    Difference d{name, shown(before, digits), shown(after, digits), "", ""};
-    Json fields = Json::object();
-    if (reg && before && after && before->is_number_unsigned() && after->is_number_unsigned()) {
-        const uint64_t a = before->get<uint64_t>(), b = after->get<uint64_t>();
-        for (const regmap::Field &f : reg->fields) {
-            if (f.extract(a) == f.extract(b)) continue;
-            d.fields += (d.fields.empty() ? "" : ", ") + f.name + " " + std::to_string(f.extract(a)) +
-                        " -> " + std::to_string(f.extract(b));
-            fields[f.name] = {f.extract(a), f.extract(b)};
-        }
-    }
-    Json json = {{"name", name}, {"before", before ? *before : Json()}, {"after", after ? *after : Json()}};
-    if (!before) json["before_absent"] = true;
-    if (!after) json["after_absent"] = true;
-    if (!fields.empty()) json["fields"] = fields;
-    d.json = json.dump(-1, ' ', false, Json::error_handler_t::replace);
-    return d;
-}
-
 }  // namespace
-
-bool check(const std::string &text, std::string &why) {
-    return checkShape(Json::parse(text, nullptr, false), why);
-}
 
 bool compare(const std::string &a, const std::string &b, const regmap::Map &map,
              const std::vector<std::string> &ignore, std::vector<Difference> &differences, std::string &why) {
-    const Json first = Json::parse(a, nullptr, false), second = Json::parse(b, nullptr, false);
+    const Json first = client::readOrderedJson(a), second = client::readOrderedJson(b);
     std::string whyFirst, whySecond;
-    if (!checkShape(first, whyFirst)) return refuse(why, "the first snapshot: " + whyFirst);
-    if (!checkShape(second, whySecond)) return refuse(why, "the second snapshot: " + whySecond);
-    const Flat before = flatten(first, map), after = flatten(second, map);
-    // Two snapshots of one board list the same names in the same order: they
-    // are paired in step until the lists part, then by name.
-    size_t paired = 0;
-    for (; paired < before.values.size() && paired < after.values.size(); ++paired) {
-        const auto &[name, value] = before.values[paired];
-        if (name != after.values[paired].first) break;
-        if (value != after.values[paired].second && !ignored(name, ignore))
-            differences.push_back(differenceOf(name, &value, &after.values[paired].second, map));
-    }
-    std::map<std::string, const Json *> afterByName;
-    for (size_t i = paired; i < after.values.size(); ++i)
-        afterByName.emplace(after.values[i].first, &after.values[i].second);
-    std::set<std::string> seen;
-    for (size_t i = paired; i < before.values.size(); ++i) {
-        const auto &[name, value] = before.values[i];
-        seen.insert(name);
-        const auto other = afterByName.find(name);
-        const Json *next = other == afterByName.end() ? nullptr : other->second;
-        if ((next && *next == value) || ignored(name, ignore)) continue;
-        differences.push_back(differenceOf(name, &value, next, map));
-    }
-    for (size_t i = paired; i < after.values.size(); ++i) {
-        const auto &[name, value] = after.values[i];
-        if (!seen.count(name) && !ignored(name, ignore))
-            differences.push_back(differenceOf(name, nullptr, &value, map));
-    }
+    if (!checkDocument(first, whyFirst)) return refuse(why, "the first snapshot: " + whyFirst);
+    if (!checkDocument(second, whySecond)) return refuse(why, "the second snapshot: " + whySecond);
+    const Loaded loaded{placementOf(map), digestOf(map), filesOf(map)};
+    Side before(first), after(second);
+    learnMaps(before, loaded);
+    learnMaps(after, loaded);
+    const std::bitset<256> pciTold = before.pciCovered & after.pciCovered,
+                           crtcTold = before.crtcCovered & after.crtcCovered;
+    flatten(before, pciTold, crtcTold);
+    flatten(after, pciTold, crtcTold);
+    Comparison comparison{before, after, loaded, ignore, differences};
+    if (!comparison.ignored("maps")) tellMaps(first, second, differences);
+    comparison.run();
     return true;
 }
 

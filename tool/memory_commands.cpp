@@ -48,7 +48,8 @@ int runRead(const Invocation &in) {
         if (in.decode) printDecoded(*in.name.reg, value);
     }
     // A value whose request failed is never printed: the document holds those before it.
-    if (in.json) printJson({{"space", space.name}, {"width", width}, {"values", values}});
+    if (in.json)
+        printJson({{"space", space.name}, {"width", 8 * width}, {"values", values}});  // bits, as everywhere
     return status;
 }
 

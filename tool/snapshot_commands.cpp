@@ -11,6 +11,7 @@
 #include "json_output.h"
 #include "names.h"
 #include "output.h"
+#include "printable.h"
 #include "report.h"
 #include "snapshot.h"
 #include "tekvaro.h"
@@ -78,18 +79,17 @@ int runDiff(const Invocation &in) {
     std::vector<snapshot::Difference> differences;
     std::string why;
     if (!snapshot::compare(first, second, *map, in.ignore, differences, why)) {
-        complain("diff: %s", why.c_str());
+        complain("diff: %s", client::printable(why).c_str());
         return kExitUsage;
     }
     if (in.json) {
         Json list = Json::array();
-        for (const snapshot::Difference &d : differences) list.push_back(Json::parse(d.json, nullptr, false));
+        for (const snapshot::Difference &d : differences) list.push_back(d.json);
         printJson(list);
     } else {
+        // Names and values come from the files: escaped for the terminal.
         for (const snapshot::Difference &d : differences) {
-            std::string line = d.name + " " + d.before + " -> " + d.after;
-            if (!d.fields.empty()) line += " (" + d.fields + ")";
-            line += "\n";
+            const std::string line = client::printable(d.line) + "\n";
             outputWrite(line.data(), line.size());
         }
     }

@@ -30,7 +30,8 @@ py::list compareSnapshots(const std::string &first, const std::string &second,
         raise(PyExc_ValueError, py::str(why));
     const py::object loads = py::module_::import("json").attr("loads");
     py::list list;
-    for (const snapshot::Difference &d : differences) list.append(loads(d.json));
+    for (const snapshot::Difference &d : differences)
+        list.append(loads(d.json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)));
     return list;
 }
 

@@ -114,8 +114,16 @@ def diff(a, b=None, ignore=()):
     `tkvtool snapshot` file); `b` may be a Device, or None for the device that
     is open now.  Returns a list of dicts: name, before, after, and fields
     ({field: [before, after]}) for a register whose fields changed; an empty
-    list when they are the same.  `ignore` holds shell globs of names to leave
-    out.  Raises ValueError when one is not a snapshot.
+    list when they are the same.  The first dict is {name: "maps", before,
+    after} (their map files) when they were taken with different maps; a
+    register that the two put at different places has before_register and
+    after_register ({space, address, width in bits}) instead of fields, and
+    fields are decoded only where both were taken with the maps open() loaded.
+    A name only one has carries before_absent or after_absent.  `ignore` is a
+    shell glob of names to leave out, or a list of them (TypeError
+    otherwise).  Raises ValueError, naming the place of the first fault
+    ('registers."ZV0.PORT_CTRL": not a number from 0 to 2^64-1'), when one
+    is not a sound snapshot.
     """
     if b is None:
         device = _opened() if _opened else None
@@ -126,4 +134,10 @@ def diff(a, b=None, ignore=()):
         b = b.snapshot()
     if isinstance(ignore, str):
         ignore = [ignore]
+    try:
+        ignore = list(ignore)
+    except TypeError:
+        ignore = None
+    if ignore is None or not all(isinstance(pattern, str) for pattern in ignore):
+        raise TypeError("ignore is a shell glob (str) or a list of them")
     return _tekvaro._diff(_json.dumps(a), _json.dumps(b), list(ignore), _opened_maps)

@@ -152,9 +152,9 @@ class Generator:
     def block(self, b):
         self.known(b, "block")
         line = self.line(b["name"])
-        instances = [(i["name"], i["base"], self.line(i["name"])) for i in b.get("instances", [])]
         for i in b.get("instances", []):
             self.known(i, "instance")
+        instances = [(i["name"], i["base"], self.line(i["name"])) for i in b.get("instances", [])]
         if not instances:
             instances = [(b["name"], 0, line)]
         registers = ",\n      ".join(self.register(r, b["space"]) for r in b.get("register", []))

@@ -84,7 +84,8 @@ TEST(ShippedRegmaps, TheGeneratorRefusesWhatTheLoaderRefuses) {
         std::vector<regmap::Block> blocks;
         std::vector<regmap::Fault> faults;
         EXPECT_FALSE(regmap::parseMap(map, "m.toml", blocks, faults)) << map;
-        ProcessRun run = runPeer(TKV_PYTHON, {TKV_GENERATOR, "blocks", output.path(), "/usr/share", file.path()});
+        ProcessRun run =
+            runPeer(TKV_PYTHON, {TKV_GENERATOR, "blocks", output.path(), "/usr/share", file.path()});
         EXPECT_NE(run.exitCode, 0) << map;
         EXPECT_NE(run.err.find(file.path() + ": "), std::string::npos) << map << run.err;
     }

@@ -1,5 +1,7 @@
 // The register map through tkvtool: regmap check's faults, every shipped
 // name against the simulated device, and reads and writes by name.
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "tkvtool_run.h"
@@ -277,6 +279,17 @@ TEST(TkvtoolRegmap, UnknownKeysAndControlCharactersAreFaultsOfEveryProgram) {
     run = tool.run({"regmap", "check", map.path()});
     EXPECT_EQ(run.out, faults);
     EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(TkvtoolRegmap, TheManualsExampleIsASoundMap) {
+    std::ifstream page(TKV_REGMAP_PAGE);
+    const std::string text((std::istreambuf_iterator<char>(page)), {});
+    const size_t start = text.find(".SH EXAMPLE\n.nf\n"), end = text.find("\n.fi\n", start);
+    ASSERT_NE(end, std::string::npos);
+    TempFile example(text.substr(start + 16, end + 1 - (start + 16)));
+    ProcessRun run = Tool().run({"regmap", "check", example.path()});
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 TEST(TkvtoolRegmap, MapsMayBeGivenBeforeTheCommand) {

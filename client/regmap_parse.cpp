@@ -254,6 +254,7 @@ public:
             return false;
         }
         bool good = true;
+        out.reserve(out.size() + array->size());
         for (const toml::node &element : *array) {
             const toml::table *t = element.as_table();
             if (!t) {

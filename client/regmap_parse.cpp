@@ -57,7 +57,8 @@ bool parseBitRange(std::string range, uint64_t &lsb, uint64_t &msb) {
         if (digits.empty() || digits.size() > 2 ||
             digits.find_first_not_of("0123456789") != std::string::npos)
             return false;
-        out = std::stoull(digits);
+        out = 0;
+        for (char d : digits) out = out * 10 + static_cast<uint64_t>(d - '0');
         return out <= 63;
     };
     uint64_t first = 0, second = 0;

@@ -48,6 +48,7 @@ constexpr Comparison kComparisons[] = {
     {"tkvtool-sim snapshot / version", "state/snapshot", "oneshot/tkvtool", 5.0},
     {"tkvtool-sim diff of two snapshots / version", "state/diff", "oneshot/tkvtool", 2.0},
     {"tkvtool-sim read NAME / read reg ADDR", "readname/tkvtool", "readnumber/tkvtool", 1.3},
+    {"map load 100k registers / 25k", "regmap/100k", "regmap/25k", 4.4},
 };
 
 }  // namespace

@@ -14,6 +14,7 @@ read them at start-up.
 The maps are expected to be sound (tkvtool regmap check); anything this
 script does not know stops the build.
 """
+import bisect
 import os
 import re
 import sys
@@ -28,6 +29,11 @@ KEYS = {
     "register": {"name", "offset", "width", "access", "reset", "description", "fields"},
     "field": {"name", "bits", "access", "description", "values"},
 }
+# The widths each space has requests for, the first its natural one (a
+# register's width when it gives none).
+WIDTHS = {"reg": (32, 8, 16, 64), "crtc": (8,), "pci": (32, 8, 16), "i2c": (8, 16, 32, 64)}
+# A bit range: "LOW-HIGH", "HIGH:LOW", "[HIGH:LOW]" or "[BIT]".
+BITS = re.compile(r"(?P<low>\d{1,2})-(?P<high>\d{1,2})|\[?(?P<msb>\d{1,2}):(?P<lsb>\d{1,2})\]?|\[(?P<bit>\d{1,2})\]")
 NAME = re.compile(r'(?:^|[{,])[ \t]*name[ \t]*=[ \t]*"([^"\\\n]*)"', re.MULTILINE)
 HEADER = re.compile(r"^[ \t]*\[", re.MULTILINE)
 
@@ -40,16 +46,45 @@ def name_lines(text):
     """For each name value, the lines of the tables that give it, in order:
     the line of an inline table's '{', or of the [[header]] above a key."""
     lines = {}
+    headers = [h.start() for h in HEADER.finditer(text)]
+    breaks = [i for i, c in enumerate(text) if c == "\n"]
     for match in NAME.finditer(text):
         start = match.start(1)
         line_start = text.rfind("\n", 0, start) + 1
         if "{" in text[line_start:start]:
             at = line_start
         else:
-            headers = [h.start() for h in HEADER.finditer(text, 0, start)]
-            at = headers[-1] if headers else line_start
-        lines.setdefault(match.group(1), []).append(text.count("\n", 0, at) + 1)
+            before = bisect.bisect_left(headers, start)
+            at = headers[before - 1] if before else line_start
+        lines.setdefault(match.group(1), []).append(bisect.bisect_left(breaks, at) + 1)
     return lines
+
+
+def bit_range(path, bits):
+    """The (lsb, msb) of a field's bits, as the loader reads them."""
+    if isinstance(bits, int):
+        return bits, bits
+    match = BITS.fullmatch(bits)
+    if not match:
+        fail(path, f"invalid bit range {bits!r}")
+    if match["bit"] is not None:
+        lsb = msb = int(match["bit"])
+    elif match["low"] is not None:
+        lsb, msb = int(match["low"]), int(match["high"])
+    else:
+        lsb, msb = int(match["lsb"]), int(match["msb"])
+        if bits.startswith("[") != bits.endswith("]"):
+            fail(path, f"invalid bit range {bits!r}")
+    if lsb > msb or msb > 63:
+        fail(path, f"invalid bit range {bits!r}")
+    return lsb, msb
+
+
+def plain(path, text):
+    """Text that reaches terminals: no control characters, as the loader has it."""
+    if any(ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F for c in text):
+        fail(path, f"control character in {text!r}")
+    return text
 
 
 def cstr(text):
@@ -94,37 +129,39 @@ class Generator:
     def field(self, f):
         self.known(f, "field")
         line = self.line(f["name"])
-        bits = f["bits"]
-        if isinstance(bits, int):
-            lsb = msb = bits
-        else:
-            lsb, msb = (int(b) for b in re.fullmatch(r"(\d+)-(\d+)", bits).groups())
-        values = ", ".join(f"{{{strtoull(k)}ull, {cstr(v)}}}" for k, v in f.get("values", {}).items())
+        lsb, msb = bit_range(self.path, f["bits"])
+        values = ", ".join(f"{{{strtoull(k)}ull, {cstr(plain(self.path, v))}}}"
+                           for k, v in f.get("values", {}).items())
         return (f"{{{cstr(f['name'])}, {lsb}, {msb}, {ACCESS[f.get('access', 'rw')]}, "
-                f"{cstr(f.get('description', ''))}, {{{values}}}, {line}}}")
+                f"{cstr(plain(self.path, f.get('description', '')))}, {{{values}}}, {line}}}")
 
-    def register(self, r):
+    def register(self, r, space):
         self.known(r, "register")
         line = self.line(r["name"])
+        width = r.get("width", WIDTHS[space][0])
+        if width not in WIDTHS[space]:
+            fail(self.path, f"{r['name']}: {space} has no {width}-bit registers")
+        if not 0 <= r.get("reset", 0) < 1 << width:
+            fail(self.path, f"{r['name']}: reset value wider than {width} bits")
         fields = ",\n        ".join(self.field(f) for f in r.get("fields", []))
-        return (f"{{{cstr(r['name'])}, {r['offset']:#x}u, {r.get('width', 32)}, "
+        return (f"{{{cstr(r['name'])}, {r['offset']:#x}u, {width}, "
                 f"{ACCESS[r.get('access', 'rw')]}, {'true' if 'reset' in r else 'false'}, "
-                f"{r.get('reset', 0):#x}ull, {cstr(r.get('description', ''))},\n"
+                f"{r.get('reset', 0):#x}ull, {cstr(plain(self.path, r.get('description', '')))},\n"
                 f"       {{{fields}}}, {line}}}")
 
     def block(self, b):
         self.known(b, "block")
         line = self.line(b["name"])
-        instances = [(i["name"], i["base"], self.line(i["name"])) for i in b.get("instances", [])]
         for i in b.get("instances", []):
             self.known(i, "instance")
+        instances = [(i["name"], i["base"], self.line(i["name"])) for i in b.get("instances", [])]
         if not instances:
             instances = [(b["name"], 0, line)]
-        registers = ",\n      ".join(self.register(r) for r in b.get("register", []))
+        registers = ",\n      ".join(self.register(r, b["space"]) for r in b.get("register", []))
         addresses = ", ".join(f"{a:#x}" for a in b.get("addresses", []))
         instance_text = ", ".join(f"{{{cstr(n)}, {base:#x}u, {l}}}" for n, base, l in instances)
         return (f"  blocks.push_back({{{cstr(b['name'])}, {SPACE[b['space']]}, "
-                f"{cstr(b.get('description', ''))},\n"
+                f"{cstr(plain(self.path, b.get('description', '')))},\n"
                 f"    {{{instance_text}}},\n"
                 f"    {{{registers}}},\n"
                 f"    {{{addresses}}}, {cstr(self.file)}, {line}}});\n")
@@ -148,8 +185,7 @@ def offsets(maps):
                 for i in instances:
                     lines.append(f"constexpr uint32_t {i['name']}_{r['name']} = {i['base'] + r['offset']:#x};")
                 for f in r.get("fields", []):
-                    bits = f["bits"]
-                    lsb, msb = (bits, bits) if isinstance(bits, int) else map(int, bits.split("-"))
+                    lsb, msb = bit_range(path, f["bits"])
                     mask = ((1 << (msb - lsb + 1)) - 1) << lsb
                     lines.append(f"constexpr uint64_t {b['name']}_{r['name']}_{f['name']} = {mask:#x};")
     body = "\n".join(lines)

@@ -18,6 +18,10 @@ const char *accessName(Access access);  // "rw", "ro", "wo"
 const char *spaceName(Space space);     // "reg", "crtc", "pci", "i2c"
 // The offsets a space has: 0 to spaceSize - 1.
 uint32_t spaceSize(Space space);
+// Whether the space has requests of `bits` (8, 16, 32 or 64), and the width
+// of a register that gives none.
+bool spaceTakes(Space space, unsigned bits);
+unsigned naturalWidth(Space space);
 
 struct NamedValue {
     uint64_t value;
@@ -42,7 +46,7 @@ struct Field {
 struct Register {
     std::string name;
     uint32_t offset = 0;
-    unsigned width = 32;  // bits: 8, 16, 32 or 64
+    unsigned width = 32;  // bits: 8, 16, 32 or 64, as the space takes them
     Access access = Access::ReadWrite;
     bool hasReset = false;
     uint64_t reset = 0;
@@ -77,11 +81,13 @@ struct Block {
     }
 };
 
-// A fault found in a map file: "FILE:LINE: MESSAGE".
+// A fault found in a map file: "FILE:LINE: MESSAGE" ("FILE: MESSAGE" when
+// it is the whole file's).  A note tells what loading does, and is no fault.
 struct Fault {
     std::string file;
     unsigned line = 0;
     std::string message;
+    bool note = false;
 };
 
 struct Map {
@@ -89,7 +95,8 @@ struct Map {
 };
 
 // Reads the blocks of one map file's text; false, with the faults, when it
-// is not a valid map.  `file` names it in the faults.
+// is not a valid map.  `file` names it in the faults.  The blocks read
+// without a fault are added either way, so that a check goes on with them.
 bool parseMap(std::string_view text, const std::string &file, std::vector<Block> &blocks,
               std::vector<Fault> &faults);
 // The same for a file, which must be a regular file of at most 1 MiB.
@@ -103,7 +110,17 @@ void addBlocks(Map &map, std::vector<Block> &&blocks);
 // fields, a name given twice.
 void checkBlocks(const std::vector<Block> &blocks, std::vector<Fault> &faults);
 
+// What `tkvtool regmap check` reports of files taken together as loading
+// takes them: each file's faults, a note for a block that replaces one of an
+// earlier file, and the faults of the blocks that loading would keep.  True
+// when there is no fault (notes aside).
+bool checkFiles(const std::vector<std::string> &files, std::vector<Fault> &faults);
+
 bool sameName(std::string_view a, std::string_view b);  // case-insensitive
+std::string foldedName(std::string_view name);          // the key sameName compares
+
+// "FILE:LINE: MESSAGE", or "FILE: MESSAGE", escaped for a terminal.
+std::string faultText(const Fault &fault);
 
 }  // namespace regmap
 

@@ -6,26 +6,111 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <initializer_list>
+
 #include <toml++/toml.h>
 
+#include "printable.h"
 #include "regmap.h"
+#include "regmap_names.h"
 #include "toml_prescan.h"
+#include "toml_wide_integers.h"
 
 namespace regmap {
 namespace {
 
 constexpr off_t kLargestMapFile = off_t{1} << 20;
 
+// The keys each kind of table has.
+using Keys = std::initializer_list<const char *>;
+constexpr Keys kBlockKeys = {"name", "space", "description", "instances", "addresses", "register"};
+constexpr Keys kInstanceKeys = {"name", "base"};
+constexpr Keys kRegisterKeys = {"name", "offset", "width", "access", "reset", "description", "fields"};
+constexpr Keys kFieldKeys = {"name", "bits", "access", "description", "values"};
+
+// The kind of table that has `key`, for a key given at the wrong level.
+const char *ownerOf(std::string_view key) {
+    const std::pair<const char *, Keys> kinds[] = {{"a block", kBlockKeys},
+                                                   {"an instance", kInstanceKeys},
+                                                   {"a register", kRegisterKeys},
+                                                   {"a field", kFieldKeys}};
+    for (const auto &[kind, keys] : kinds)
+        for (const char *k : keys)
+            if (key == k) return kind;
+    return nullptr;
+}
+
+uint64_t widthMask(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+
+// "7:4" (HIGH:LOW, as data sheets write it) or "4-7" (LOW-HIGH), each number
+// 0 to 63; "[7:4]" and "[4]" too.
+bool parseBitRange(std::string range, uint64_t &lsb, uint64_t &msb) {
+    if (range.size() >= 2 && range.front() == '[' && range.back() == ']') {
+        range = range.substr(1, range.size() - 2);
+        if (range.find('-') != std::string::npos) return false;
+        if (range.find(':') == std::string::npos) range += ":" + range;
+    }
+    const size_t split = range.find_first_of(":-");
+    if (split == std::string::npos) return false;
+    auto number = [](const std::string &digits, uint64_t &out) {
+        if (digits.empty() || digits.size() > 2 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        out = 0;
+        for (char d : digits) out = out * 10 + static_cast<uint64_t>(d - '0');
+        return out <= 63;
+    };
+    uint64_t first = 0, second = 0;
+    if (!number(range.substr(0, split), first) || !number(range.substr(split + 1), second)) return false;
+    lsb = range[split] == '-' ? first : second;
+    msb = range[split] == '-' ? second : first;
+    return lsb <= msb;
+}
+
 // One table's reading: each fault names the file and the line of the key.
 class Reader {
 public:
-    Reader(const std::string &file, std::vector<Fault> &faults) : file_(file), faults_(faults) {}
+    Reader(const std::string &file, std::vector<Fault> &faults, const WideIntegers &wide)
+        : file_(file), faults_(faults), wide_(wide) {}
 
     bool ok() const { return ok_; }
 
-    void fault(const toml::node &node, const std::string &message) {
-        faults_.push_back({file_, static_cast<unsigned>(node.source().begin.line), message});
+    void fault(const toml::node &node, const std::string &message) { fault(node.source(), message); }
+
+    void fault(const toml::source_region &source, const std::string &message) {
+        faults_.push_back({file_, static_cast<unsigned>(source.begin.line), message});
         ok_ = false;
+    }
+
+    // A key the table does not have is a mistake: left alone, `acess = "ro"`
+    // would leave the register writable.  The hint is a key of the table
+    // that is a slip away, or the kind of table the key belongs to.
+    bool knownKeys(const toml::table &table, Keys keys) {
+        bool good = true;
+        for (const auto &[key, value] : table) {
+            const std::string_view typed = key.str();
+            if (std::find_if(keys.begin(), keys.end(), [&](const char *k) { return typed == k; }) !=
+                keys.end())
+                continue;
+            std::string message = "unknown key '" + std::string(typed) + "'";
+            unsigned slip = typed.size() >= 4 ? 2 : 1;
+            const char *closest = nullptr;
+            for (const char *k : keys) {
+                const unsigned d = editDistance(typed, k);
+                if (d <= slip) {
+                    slip = d;
+                    closest = k;
+                }
+            }
+            if (const char *owner = ownerOf(typed))
+                message += std::string(" (a key of ") + owner + ")";
+            else if (closest)
+                message += " (did you mean '" + std::string(closest) + "'?)";
+            fault(key.source().begin.line ? key.source() : value.source(), message);
+            good = false;
+        }
+        return good;
     }
 
     const toml::node *need(const toml::table &table, const char *key) {
@@ -45,6 +130,18 @@ public:
         return false;
     }
 
+    // Text that reaches terminals: no control characters.
+    bool plainText(const toml::node &node, const char *what, const std::string &text) {
+        if (client::printable(text) == text) return true;
+        fault(node, std::string(what) + " '" + text + "' has a control character");
+        return false;
+    }
+
+    bool description(const toml::table &table, std::string &out) {
+        return text(table, "description", out, false) &&
+               (out.empty() || plainText(*table.get("description"), "description", out));
+    }
+
     // A name as it is typed on command lines: letters, digits and '_'.
     bool name(const toml::table &table, std::string &out) {
         if (!text(table, "name", out, true)) return false;
@@ -57,16 +154,20 @@ public:
 
     bool number(const toml::node &node, const char *what, uint64_t max, uint64_t &out) {
         const auto *i = node.as_integer();
-        if (!i) {
+        const auto wide = node.is_string()
+                              ? wide_.find({node.source().begin.line, node.source().begin.column})
+                              : wide_.end();
+        if (!i && wide == wide_.end()) {
             fault(node, std::string("'") + what + "' is not an integer");
             return false;
         }
-        const int64_t v = i->get();
-        if (v < 0 || static_cast<uint64_t>(v) > max) {
+        const bool negative = i && i->get() < 0;
+        const uint64_t v = i ? static_cast<uint64_t>(i->get()) : wide->second;
+        if (negative || v > max) {
             fault(node, std::string("'") + what + "' is out of range");
             return false;
         }
-        out = static_cast<uint64_t>(v);
+        out = v;
         return true;
     }
 
@@ -89,7 +190,7 @@ public:
         return false;
     }
 
-    // `bits = 8` or `bits = "14-28"`.
+    // `bits = 8`, `bits = "14-28"` or `bits = "28:14"`.
     bool bitRange(const toml::table &table, Field &field) {
         const toml::node *node = need(table, "bits");
         if (!node) return false;
@@ -98,20 +199,12 @@ public:
             if (!number(*node, "bits", 63, lsb)) return false;
             msb = lsb;
         } else if (const auto *s = node->as_string()) {
-            const std::string &range = s->get();
-            char *end = nullptr;
-            errno = 0;
-            lsb = strtoull(range.c_str(), &end, 10);
-            const bool first =
-                end != range.c_str() && *end == '-' && isdigit(static_cast<unsigned char>(end[1]));
-            const char *second = end + 1;
-            msb = first ? strtoull(second, &end, 10) : 0;
-            if (!first || *end || errno || msb > 63 || lsb > msb) {
-                fault(*node, "invalid bit range '" + range + "' (LOW-HIGH, 0 to 63)");
+            if (!parseBitRange(s->get(), lsb, msb)) {
+                fault(*node, "invalid bit range '" + s->get() + "' (HIGH:LOW or LOW-HIGH, 0 to 63)");
                 return false;
             }
         } else {
-            fault(*node, "'bits' is neither a bit number nor a range \"LOW-HIGH\"");
+            fault(*node, "'bits' is neither a bit number nor a range \"HIGH:LOW\"");
             return false;
         }
         field.lsb = static_cast<unsigned>(lsb);
@@ -138,6 +231,7 @@ public:
                 fault(value, "invalid named value '" + k + "' (a number = \"name\")");
                 return false;
             }
+            if (!plainText(value, "value name", s->get())) return false;
             field.values.push_back({v, s->get()});
         }
         return true;
@@ -145,8 +239,9 @@ public:
 
     bool field(const toml::table &table, Field &f) {
         f.line = static_cast<unsigned>(table.source().begin.line);
+        const bool keys = knownKeys(table, kFieldKeys);
         return name(table, f.name) && bitRange(table, f) && access(table, f.access) &&
-               text(table, "description", f.description, false) && values(table, f);
+               description(table, f.description) && values(table, f) && keys;
     }
 
     // An array of tables, each read by `read`.
@@ -160,6 +255,7 @@ public:
             return false;
         }
         bool good = true;
+        out.reserve(out.size() + array->size());
         for (const toml::node &element : *array) {
             const toml::table *t = element.as_table();
             if (!t) {
@@ -173,29 +269,54 @@ public:
         return good;
     }
 
-    bool reg(const toml::table &table, Register &r) {
-        r.line = static_cast<unsigned>(table.source().begin.line);
-        uint64_t offset = 0, width = 32;
-        bool good = name(table, r.name) && number(table, "offset", UINT32_MAX, offset, true) &&
-                    number(table, "width", 64, width, false);
-        if (!good) return false;
+    // Only the widths that the space has requests for: any other would
+    // reach a request that does not exist.
+    bool width(const toml::table &table, Space space, unsigned &out) {
+        uint64_t width = naturalWidth(space);
+        if (!number(table, "width", 64, width, false)) return false;
         if (width != 8 && width != 16 && width != 32 && width != 64) {
             fault(*table.get("width"), "invalid width " + std::to_string(width) + " (8, 16, 32 or 64)");
             return false;
         }
+        if (!spaceTakes(space, static_cast<unsigned>(width))) {
+            std::string taken;
+            for (unsigned bits : {8u, 16u, 32u, 64u})
+                if (spaceTakes(space, bits)) taken += (taken.empty() ? "" : ", ") + std::to_string(bits);
+            fault(table.get("width") ? *table.get("width") : static_cast<const toml::node &>(table),
+                  std::string(spaceName(space)) + " has no " + std::to_string(width) + "-bit registers (" +
+                      taken + ")");
+            return false;
+        }
+        out = static_cast<unsigned>(width);
+        return true;
+    }
+
+    bool reg(const toml::table &table, Space space, Register &r) {
+        r.line = static_cast<unsigned>(table.source().begin.line);
+        uint64_t offset = 0;
+        const bool keys = knownKeys(table, kRegisterKeys);
+        if (!(name(table, r.name) && number(table, "offset", UINT32_MAX, offset, true) &&
+              width(table, space, r.width)))
+            return false;
         r.offset = static_cast<uint32_t>(offset);
-        r.width = static_cast<unsigned>(width);
         r.hasReset = table.get("reset") != nullptr;
-        return access(table, r.access) && number(table, "reset", UINT64_MAX, r.reset, false) &&
-               text(table, "description", r.description, false) &&
+        if (r.hasReset && !number(*table.get("reset"), "reset", UINT64_MAX, r.reset)) return false;
+        if (r.reset > widthMask(r.width)) {
+            fault(*table.get("reset"),
+                  "reset value is wider than the register's " + std::to_string(r.width) + " bits");
+            return false;
+        }
+        return access(table, r.access) && description(table, r.description) &&
                list(table, "fields", r.fields,
-                    [this](const toml::table &t, Field &f) { return field(t, f); });
+                    [this](const toml::table &t, Field &f) { return field(t, f); }) &&
+               keys;
     }
 
     bool instance(const toml::table &table, Instance &i) {
         i.line = static_cast<unsigned>(table.source().begin.line);
         uint64_t base = 0;
-        if (!name(table, i.name) || !number(table, "base", UINT32_MAX, base, true)) return false;
+        const bool keys = knownKeys(table, kInstanceKeys);
+        if (!keys || !name(table, i.name) || !number(table, "base", UINT32_MAX, base, true)) return false;
         i.base = static_cast<uint32_t>(base);
         return true;
     }
@@ -231,13 +352,15 @@ public:
     bool block(const toml::table &table, Block &b) {
         b.file = file_;
         b.line = static_cast<unsigned>(table.source().begin.line);
-        bool good = name(table, b.name) && space(table, b.space) &&
-                    text(table, "description", b.description, false) && addresses(table, b);
+        bool good = knownKeys(table, kBlockKeys);
+        // The registers' widths depend on the space.
+        if (!(name(table, b.name) && space(table, b.space))) return false;
+        good = description(table, b.description) && addresses(table, b) && good;
         good = list(table, "instances", b.instances,
                     [this](const toml::table &t, Instance &i) { return instance(t, i); }) &&
                good;
         good = list(table, "register", b.registers,
-                    [this](const toml::table &t, Register &r) { return reg(t, r); }) &&
+                    [this, &b](const toml::table &t, Register &r) { return reg(t, b.space, r); }) &&
                good;
         if (good && b.instances.empty()) b.instances.push_back({b.name, 0, b.line});
         return good;
@@ -246,6 +369,7 @@ public:
 private:
     const std::string &file_;
     std::vector<Fault> &faults_;
+    const WideIntegers &wide_;
     bool ok_ = true;
 };
 
@@ -259,22 +383,27 @@ bool parseMap(std::string_view text, const std::string &file, std::vector<Block>
         faults.push_back({file, line, reason});
         return false;
     }
-    toml::parse_result parsed = toml::parse(text, file);
+    std::string widened(text);
+    const WideIntegers wide = widenIntegers(widened);
+    toml::parse_result parsed = toml::parse(widened, file);
     if (!parsed) {
         const toml::parse_error &error = parsed.error();
         faults.push_back(
             {file, static_cast<unsigned>(error.source().begin.line), std::string(error.description())});
         return false;
     }
-    Reader reader(file, faults);
+    Reader reader(file, faults, wide);
     const toml::table &top = parsed.table();
-    for (const auto &[key, value] : top)
-        if (key.str() != "block") reader.fault(value, "unknown key '" + std::string(key.str()) + "'");
+    reader.knownKeys(top, {"block"});
     std::vector<Block> read;
-    reader.list(top, "block", read, [&reader](const toml::table &t, Block &b) { return reader.block(t, b); });
-    if (!reader.ok()) return false;
-    for (Block &b : read) blocks.push_back(std::move(b));
-    return true;
+    std::vector<bool> sound;
+    reader.list(top, "block", read, [&reader, &sound](const toml::table &t, Block &b) {
+        sound.push_back(reader.block(t, b));
+        return sound.back();
+    });
+    for (size_t i = 0; i < read.size(); ++i)
+        if (sound[i]) blocks.push_back(std::move(read[i]));
+    return reader.ok();
 }
 
 bool loadMapFile(const std::string &path, std::vector<Block> &blocks, std::vector<Fault> &faults) {

@@ -1,11 +1,17 @@
 # bash completion for tkvtool and tkvtool-sim: commands, subcommands, spaces,
 # options not given yet, the widths each space takes, and file names.
 
-# The command as one word ("read", "i2c get"), and where its arguments start.
+# The command as one word ("read", "i2c get"), and where its arguments start,
+# past the options before it (-d ID, --map FILE).
 _tkvtool_command() {
     local i=1
-    [[ ${COMP_WORDS[1]} == -d ]] && i=3
-    [[ ${COMP_WORDS[1]} == -d?* ]] && i=2
+    while ((i < COMP_CWORD)); do
+        case ${COMP_WORDS[i]} in
+        -d | --map) ((i += 2)) ;;
+        -d?* | --map=*) ((i++)) ;;
+        *) break ;;
+        esac
+    done
     case ${COMP_WORDS[i]} in
     i2c | pci | zv | regmap) echo "$((i + 2)) ${COMP_WORDS[i]} ${COMP_WORDS[i + 1]}" ;;
     *) echo "$((i + 1)) ${COMP_WORDS[i]}" ;;
@@ -129,7 +135,11 @@ _tkvtool() {
         esac
     fi
     if ((COMP_CWORD < start)); then
-        if [[ $command == i2c* ]]; then
+        if [[ $previous == --map ]]; then
+            _tkvtool_files
+        elif [[ $previous == -d ]]; then
+            return
+        elif [[ $command == i2c* ]]; then
             _tkvtool_reply "list detect dump get set" "$cur"
         elif [[ $command == pci* ]]; then
             _tkvtool_reply "dump read write" "$cur"
@@ -138,8 +148,8 @@ _tkvtool() {
         elif [[ $command == regmap* ]]; then
             _tkvtool_reply "check" "$cur"
         else
-            _tkvtool_reply "-d read write dump load i2c edid pci zv capture snapshot diff watch regs show regmap
-                version --help --version" "$cur"
+            _tkvtool_reply "-d --map read write dump load i2c edid pci zv capture snapshot diff watch regs show
+                regmap version --help --version" "$cur"
         fi
         return
     fi

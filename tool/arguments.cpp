@@ -434,7 +434,7 @@ struct Parser {
         return true;
     }
 
-    // Until the command word: -d ID, --help, --version.
+    // Until the command word: -d ID, --map FILE, --help, --version.
     bool globalOptions(int argc, char **argv, int &at) {
         for (; at < argc && argv[at][0] == '-'; ++at) {
             const char *word = argv[at];
@@ -445,6 +445,15 @@ struct Parser {
             if (strcmp(word, "--version") == 0) {
                 printf("tkvtool %s\n", TKV_VERSION);
                 return fail(kExitOk);
+            }
+            if (strncmp(word, "--map=", 6) == 0) {
+                in.mapFiles.push_back(word + 6);
+                continue;
+            }
+            if (strcmp(word, "--map") == 0) {
+                if (at + 1 >= argc) return fail(usageError(nullptr, "option '--map' needs a value"));
+                in.mapFiles.push_back(argv[++at]);
+                continue;
             }
             if (strncmp(word, "-d", 2) != 0) return fail(usageError(nullptr, "unknown option '%s'", word));
             const char *value = word[2] ? word + 2 : at + 1 < argc ? argv[++at] : nullptr;
@@ -610,12 +619,16 @@ bool checkInvocation(Parser &p) {
 }  // namespace
 
 // --map FILE, wherever it stands: names before it are looked up in its map.
-void gatherMaps(int argc, char **argv, int at, Invocation &in) {
-    if (!(in.command->options & kOptMap)) return;
+// Those before the command come first.
+static bool gatherMaps(int argc, char **argv, int at, Parser &p) {
+    Invocation &in = p.in;
+    if (!(in.command->options & kOptMap))
+        return in.mapFiles.empty() || p.fail(usageError(p.topic, "unknown option '--map'"));
     for (; at < argc && strcmp(argv[at], "--") != 0; ++at) {
         if (strncmp(argv[at], "--map=", 6) == 0) in.mapFiles.push_back(argv[at] + 6);
         if (strcmp(argv[at], "--map") == 0 && at + 1 < argc) in.mapFiles.push_back(argv[++at]);
     }
+    return true;
 }
 
 bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) {
@@ -625,8 +638,7 @@ bool parseArguments(int argc, char **argv, Invocation &invocation, int &status) 
     if (ok) {
         char topic[32];
         p.topic = commandTopic(*invocation.command, topic, sizeof topic);
-        gatherMaps(argc, argv, at, invocation);
-        ok = p.words(argc, argv, at) && checkInvocation(p);
+        ok = gatherMaps(argc, argv, at, p) && p.words(argc, argv, at) && checkInvocation(p);
     }
     status = p.status;
     return ok;

@@ -153,7 +153,7 @@ const char *commandTopic(const Command &command, char *text, unsigned size) {
 
 void printOverview() {
     fputs(
-        "Usage: tkvtool [-d ID] COMMAND ARGS...\n"
+        "Usage: tkvtool [-d ID] [--map FILE]... COMMAND ARGS...\n"
         "Reads and writes the display controller behind /dev/tkvrw.\n\n",
         stdout);
     for (const Command &c : kCommands) printUsageLine(c);
@@ -162,6 +162,8 @@ void printOverview() {
         "(the zoom video window's are decimal).  NAME is a register of the register\n"
         "map, BLOCK.REGISTER[.FIELD] in any case (see tkvtool regs).\n"
         "  -d ID      the device (default 0), before or after the command\n"
+        "  --map FILE a register map besides the shipped and the user's, before the\n"
+        "             command or after it where the command takes names\n"
         "  --help     this text; tkvtool COMMAND --help tells about one command\n"
         "  --version  tkvtool's version\n"
         "Exit status: 0 success, 1 the device, a request or the output failed, 2 a usage error.\n"

@@ -8,6 +8,7 @@
 #include "json_output.h"
 #include "names.h"
 #include "output.h"
+#include "printable.h"
 #include "report.h"
 #include "tekvaro.h"
 
@@ -28,14 +29,14 @@ void showValue(const regmap::Register &r, uint32_t address, const uint64_t *valu
         list->push_back(item);
         return;
     }
-    outputPrint("  %-16s 0x%0*x", r.name.c_str(), addressDigits, address);
+    outputPrint("  %-16s 0x%0*x", client::printable(r.name).c_str(), addressDigits, address);
     if (!value) {
         outputPrint(" write-only\n");
         return;
     }
     outputPrint(" = 0x%0*llx\n", static_cast<int>(2 * r.bytes()), static_cast<unsigned long long>(*value));
     for (const regmap::Field &f : r.fields) {
-        outputPrint("      %s = ", f.name.c_str());
+        outputPrint("      %s = ", client::printable(f.name).c_str());
         printFieldValue(f, f.extract(*value));
         outputPrint("\n");
     }
@@ -62,7 +63,8 @@ int showRegister(const regmap::Name &n, Json *list) {
 Json *startBlock(const Invocation &in, Json &document, const std::string &name,
                  const std::string &description, const char *where) {
     if (!in.json) {
-        outputPrint("%s: %s (%s)\n", name.c_str(), description.c_str(), where);
+        outputPrint("%s: %s (%s)\n", client::printable(name).c_str(), client::printable(description).c_str(),
+                    where);
         return nullptr;
     }
     document.push_back(
@@ -92,9 +94,9 @@ int runRegs(const Invocation &in) {
                                     {"access", regmap::accessName(r.access)},
                                     {"description", r.description}});
                 else
-                    outputPrint("%-26s %-4s 0x%08x %2u %s %s\n", name.c_str(), regmap::spaceName(b.space),
-                                i.base + r.offset, r.width, regmap::accessName(r.access),
-                                r.description.c_str());
+                    outputPrint("%-26s %-4s 0x%08x %2u %s %s\n", client::printable(name).c_str(),
+                                regmap::spaceName(b.space), i.base + r.offset, r.width,
+                                regmap::accessName(r.access), client::printable(r.description).c_str());
             }
     if (in.json) printJson(list);
     if (any) return kExitOk;
@@ -161,12 +163,10 @@ int runI2cShow(const Invocation &in) {
     return kExitOk;
 }
 
+// A note (a block that replaces an earlier file's) does not fail the check.
 int runRegmapCheck(const Invocation &in) {
-    std::vector<regmap::Block> blocks;
     std::vector<regmap::Fault> faults;
-    for (const char *file : in.words) regmap::loadMapFile(file, blocks, faults);
-    regmap::checkBlocks(blocks, faults);
-    for (const regmap::Fault &f : faults)
-        outputPrint("%s:%u: %s\n", f.file.c_str(), f.line, f.message.c_str());
-    return faults.empty() ? kExitOk : kExitFailed;
+    const bool sound = regmap::checkFiles({in.words.begin(), in.words.end()}, faults);
+    for (const regmap::Fault &f : faults) outputPrint("%s\n", regmap::faultText(f).c_str());
+    return sound ? kExitOk : kExitFailed;
 }

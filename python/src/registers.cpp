@@ -192,8 +192,7 @@ std::shared_ptr<const regmap::Map> loadRegisterMap(const std::vector<std::string
     std::vector<regmap::Fault> faults;
     if (regmap::loadMaps(*map, files, faults)) return map;
     std::string lines;
-    for (const regmap::Fault &f : faults)
-        lines += (lines.empty() ? "" : "\n") + f.file + ":" + std::to_string(f.line) + ": " + f.message;
+    for (const regmap::Fault &f : faults) lines += (lines.empty() ? "" : "\n") + regmap::faultText(f);
     raiseError(py::str(lines));
 }
 

@@ -74,3 +74,27 @@ def test_user_maps_add_and_replace_blocks(tmp_path):
         tekvaro.open(maps=[extra])
     with tekvaro.open():  # the failed open left nothing open
         pass
+
+
+def test_maps_of_every_width_their_spaces_have_snapshot_whole(tmp_path):
+    widths = tmp_path / "widths.toml"
+    widths.write_text('[[block]]\nname = "H"\nspace = "crtc"\nregister = [{ name = "C8", offset = 0x40 }]\n'
+                      '[[block]]\nname = "Q"\nspace = "pci"\nregister = [{ name = "W", offset = 0x42, width = 16 }]\n')
+    with tekvaro.open(maps=[widths]) as dev:
+        dev.crtc[0x40] = 7
+        registers = dev.snapshot()["registers"]
+        assert registers["H.C8"] == 7 and "Q.W" in registers
+        assert dev.regs["H.C8"].width == 1
+
+
+@pytest.mark.parametrize("register, fault", [
+    ('{ name = "C", offset = 0, width = 32 }', ":4: crtc has no 32-bit registers (8)"),
+    ('{ name = "C", offset = 0, acess = "ro" }', ":4: unknown key 'acess' (did you mean 'access'?)"),
+    ('{ name = "C", offset = 0, description = "\\u001b[2J" }', r":4: description '\x1b[2J' has a control character"),
+])
+def test_map_faults_are_errors_with_their_text_escaped(tmp_path, register, fault):
+    bad = tmp_path / "bad.toml"
+    bad.write_text(f'[[block]]\nname = "H"\nspace = "crtc"\nregister = [{register}]\n')
+    with pytest.raises(tekvaro.Error) as raised:
+        tekvaro.open(maps=[bad])
+    assert str(raised.value) == f"{bad}{fault}"

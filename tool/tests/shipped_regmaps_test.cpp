@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "regmap_files.h"
+#include "tkvtool_run.h"
 
 namespace {
 
@@ -57,6 +58,37 @@ TEST(ShippedRegmaps, CompiledInBlocksAreTheFilesAsTheLoaderReadsThem) {
     for (size_t i = 0; i < compiled.size(); ++i)
         EXPECT_EQ(compiled[i].file.substr(compiled[i].file.rfind('/')),
                   parsed[i].file.substr(parsed[i].file.rfind('/')));
+}
+
+// The generator stops the build on what the loader refuses.
+const char *const kRefusedByTheGenerator[] = {
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nbase = 0\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\ninstances = [{ name = \"X\", bsae = 0 }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nregister = [{ name = \"A\", offset = 0, acess = \"ro\" }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nregister = [{ name = \"A\", offset = 0, fields = [{ name = \"f\", "
+    "bits = 0, colour = 1 }] }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"crtc\"\nregister = [{ name = \"A\", offset = 0, width = 32 }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"pci\"\nregister = [{ name = \"A\", offset = 0, width = 64 }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nregister = [{ name = \"A\", offset = 0, width = 8, reset = 0x100 }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nregister = [{ name = \"A\", offset = 0, fields = [{ name = \"f\", "
+    "bits = \"4:7\" }] }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\nregister = [{ name = \"A\", offset = 0, fields = [{ name = \"f\", "
+    "bits = \"[4-7]\" }] }]\n",
+    "[[block]]\nname = \"X\"\nspace = \"reg\"\ndescription = \"\\u001b[2J\"\n",
+};
+
+TEST(ShippedRegmaps, TheGeneratorRefusesWhatTheLoaderRefuses) {
+    TempFile output;
+    for (const char *map : kRefusedByTheGenerator) {
+        TempFile file(map);
+        std::vector<regmap::Block> blocks;
+        std::vector<regmap::Fault> faults;
+        EXPECT_FALSE(regmap::parseMap(map, "m.toml", blocks, faults)) << map;
+        ProcessRun run =
+            runPeer(TKV_PYTHON, {TKV_GENERATOR, "blocks", output.path(), "/usr/share", file.path()});
+        EXPECT_NE(run.exitCode, 0) << map;
+        EXPECT_NE(run.err.find(file.path() + ": "), std::string::npos) << map << run.err;
+    }
 }
 
 }  // namespace

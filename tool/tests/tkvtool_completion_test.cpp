@@ -25,6 +25,9 @@ const CompletionCase kCases[] = {
     {"zv init 0 --layer ''", "1|3|"},
     {"read ZV0.P", "ZV0.PORT_CTRL|"},  // register names, from tkvtool regs
     {"show LAY", "LAYER1|LAYER3|"},
+    {"-d 0 --map my", "my file.bin|"},  // maps before the command, as -d
+    {"--map x.toml -d1 zv ''", "init|start|stop|restart|info|"},
+    {"--map=x.toml re", "read|regs|regmap|"},
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The register map through tkvtool: regmap check's faults, every shipped
 // name against the simulated device, and reads and writes by name.
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "tkvtool_run.h"
@@ -222,6 +224,90 @@ TEST(TkvtoolRegmap, UserMapsAddAndReplaceBlocks) {
     ProcessRun run = tool.run({"read", "LAYER1.CTRL", "--map", mine.path()}, {"TEKVARO_REGMAP_PATH="});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(tool.run({"read", "ZV0.BUF0"}, {"TEKVARO_REGMAP_PATH="}).exitCode, 2);
+}
+
+// Registers of each width their spaces have, the crtc one without a width.
+const char kEveryWidth[] =
+    "[[block]]\nname = \"H\"\nspace = \"crtc\"\nregister = [{ name = \"C8\", offset = 0x40 }]\n"
+    "[[block]]\nname = \"Q\"\nspace = \"pci\"\nregister = [{ name = \"B\", offset = 0x40, width = 8 },\n"
+    "{ name = \"W\", offset = 0x42, width = 16 }, { name = \"D\", offset = 0x44 }]\n";
+
+TEST(TkvtoolRegmap, EveryCommandThatReadsBlocksWholeTakesWhatTheLoaderAccepts) {
+    Tool tool;
+    TempFile map(kEveryWidth), snapshot;
+    ProcessRun run = tool.run({"snapshot", "--map", map.path(), "-o", snapshot.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(snapshot.contents().find("\"H.C8\""), std::string::npos);
+    EXPECT_EQ(tool.run({"diff", snapshot.path(), "--map", map.path()}).exitCode, 0);
+    run = tool.run({"show", "H", "Q", "--map", map.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("  C8               0x00000040 = 0x"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  W                0x00000042 = 0x"), std::string::npos) << run.out;
+    // watch's first reads, then one change.
+    TempFile lines;
+    const std::string script =
+        "\"$0\" watch H.C8 Q.W --map \"$2\" -i 5 -n 1 >\"$1\" & pid=$!\n"
+        "until [ -s \"$1\" ]; do sleep 0.01; done\n"
+        "\"$0\" write crtc 40 7\nwait $pid\n";
+    run = tool.run({"-c", script, TKVCON_PATH, lines.path(), map.path()}, {}, "", "/bin/sh");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(lines.contents().find(" H.C8 0x00 -> 0x07\n"), std::string::npos) << lines.contents();
+    // A width the space has no requests for stops every command that loads maps.
+    TempFile wide(
+        "[[block]]\nname = \"H\"\nspace = \"crtc\"\nregister = [{ name = \"C32\", offset = 0x40, width = 32 }]\n");
+    for (const char *command : {"snapshot", "regs", "show"}) {
+        run = tool.run({command, "--map", wide.path()});
+        EXPECT_EQ(run.err, "tkvtool: " + wide.path() + ":4: crtc has no 32-bit registers (8)\n") << command;
+        EXPECT_EQ(run.exitCode, 2) << command;
+    }
+}
+
+TEST(TkvtoolRegmap, UnknownKeysAndControlCharactersAreFaultsOfEveryProgram) {
+    Tool tool;
+    TempFile map(
+        "[[block]]\nname = \"ZV\"\nspace = \"reg\"\ninstances = [{ name = \"CAM\", base = 0x100C0 }]\n"
+        "[[block.register]]\nname = \"CTRL\"\noffset = 0\nacess = \"ro\"\n"
+        "description = \"\\u001b[2J\\u0000\"\n");
+    // Quoted file content reaches the terminal escaped.
+    const std::string faults = map.path() + ":8: unknown key 'acess' (did you mean 'access'?)\n" +
+                               map.path() + ":9: description '\\x1b[2J\\x00' has a control character\n";
+    ProcessRun run = tool.run({"write", "CAM.CTRL", "5", "--map", map.path()});
+    EXPECT_EQ(run.err, "tkvtool: " + map.path() +
+                           ":8: unknown key 'acess' (did you mean 'access'?)\ntkvtool: " + map.path() +
+                           ":9: description '\\x1b[2J\\x00' has a control character\n");
+    EXPECT_EQ(run.exitCode, 2);
+    run = tool.run({"regmap", "check", map.path()});
+    EXPECT_EQ(run.out, faults);
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(TkvtoolRegmap, TheManualsExampleIsASoundMap) {
+    std::ifstream page(TKV_REGMAP_PAGE);
+    const std::string text((std::istreambuf_iterator<char>(page)), {});
+    const size_t start = text.find(".SH EXAMPLE\n.nf\n"), end = text.find("\n.fi\n", start);
+    ASSERT_NE(end, std::string::npos);
+    TempFile example(text.substr(start + 16, end + 1 - (start + 16)));
+    ProcessRun run = Tool().run({"regmap", "check", example.path()});
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(TkvtoolRegmap, MapsMayBeGivenBeforeTheCommand) {
+    Tool tool;
+    TempFile first(
+        "[[block]]\nname = \"ZV\"\nspace = \"reg\"\ninstances = [{ name = \"CAM\", base = 0x100C0 }]\n"
+        "register = [{ name = \"CTRL\", offset = 0 }]\n"),
+        second(
+            "[[block]]\nname = \"ZV\"\nspace = \"reg\"\ninstances = [{ name = \"CAM\", base = 0x100C0 }]\n"
+            "register = [{ name = \"PORT\", offset = 0 }]\n");
+    EXPECT_EQ(tool.out({"--map", first.path(), "write", "CAM.CTRL", "5"}), "");
+    EXPECT_EQ(tool.out({"-d", "0", "--map=" + first.path(), "read", "cam.ctrl", "-D"}), "0x00000005\n");
+    // Those before the command are read first: a later block replaces theirs.
+    EXPECT_EQ(tool.out({"--map", first.path(), "read", "CAM.PORT", "--map", second.path()}), "0x00000005\n");
+    ProcessRun run = tool.run({"--map", first.path(), "version"});
+    EXPECT_EQ(run.err, "tkvtool: unknown option '--map'\nTry 'tkvtool version --help'\n");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(tool.run({"--map"}).err, "tkvtool: option '--map' needs a value\nTry 'tkvtool --help'\n");
 }
 
 }  // namespace

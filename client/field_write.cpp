@@ -15,7 +15,8 @@ Outcome findField(const regmap::Name &name, std::string_view fieldName, const re
         }
     std::string fields;
     for (const regmap::Field &f : name.reg->fields) fields += (fields.empty() ? "" : ", ") + f.name;
-    return failed(Failure::Usage, name.instance->name + "." + name.reg->name + " has no field '" + std::string(fieldName) + "' (" +
+    return failed(Failure::Usage, name.instance->name + "." + name.reg->name + " has no field '" +
+                                      std::string(fieldName) + "' (" +
                                       (fields.empty() ? "it has no fields" : fields) + ")");
 }
 
@@ -43,7 +44,8 @@ Outcome checkFits(const regmap::Field &field, uint64_t value) {
 
 Outcome addField(FieldWrite &write, const regmap::Name &name, const regmap::Field &field, uint64_t value) {
     if (field.access == regmap::Access::ReadOnly)
-        return failed(Failure::Usage, name.instance->name + "." + name.reg->name + "." + field.name + " is read-only");
+        return failed(Failure::Usage,
+                      name.instance->name + "." + name.reg->name + "." + field.name + " is read-only");
     if (Outcome fits = checkFits(field, value); !fits.ok()) return fits;
     write.mask |= field.mask();
     write.bits = (write.bits & ~field.mask()) | (value << field.lsb);

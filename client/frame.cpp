@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../common/device_facts.h"
 #include "../common/zoom_video_port.h"
 #include "library_result.h"
 #include "spaces.h"
@@ -17,7 +18,7 @@ namespace {
 
 // Video memory starts here in the controller's own address map, which the
 // buffer registers use (in units of 4 bytes).
-constexpr uint64_t kVideoMemoryBase = 0x10000000;
+constexpr uint64_t kVideoMemoryBase = device_facts::kVideoMemoryBase;
 
 const struct {
     const char *name;

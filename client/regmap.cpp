@@ -1,5 +1,7 @@
 #include "regmap.h"
 
+#include "i2c_channel.h"
+
 #include <ctype.h>
 #include <strings.h>
 
@@ -30,13 +32,8 @@ const char *spaceName(Space space) {
 }
 
 uint32_t spaceSize(Space space) {
-    switch (space) {
-    case Space::Crtc: return 0xFF;  // index 0xFF is refused by the library
-    case Space::Pci:
-    case Space::I2c: return 0x100;
-    case Space::Reg: break;
-    }
-    return 0x1000000;
+    // An i2c device type's registers: its sub-addresses.
+    return space == Space::I2c ? kI2cRegisters : findSpace(spaceName(space))->size;
 }
 
 bool spaceTakes(Space space, unsigned bits) {

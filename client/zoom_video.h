@@ -11,11 +11,14 @@
 #include "zoom_video_state.h"
 
 constexpr unsigned kZoomVideoPorts = device_facts::kZoomVideoPorts;
+// A port's decoder answers at one of two addresses, chosen by a pin.
+constexpr unsigned kDecoderAddressLow = device_facts::kDecoderAddressPinLow;
+constexpr unsigned kDecoderAddressHigh = device_facts::kDecoderAddressPinHigh;
 // Where init finds a port's decoder and which layer the port feeds, where the
 // caller does not say: one rule for every front end.  Each port's decoder sits
 // on the I2C channel of the port's own number, its address pin low.
 constexpr unsigned defaultDecoderChannel(unsigned port) { return port; }
-constexpr uint8_t kDefaultDecoderAddress = device_facts::kDecoderAddressPinLow;
+constexpr uint8_t kDefaultDecoderAddress = kDecoderAddressLow;
 constexpr uint8_t kDefaultLayer = 1;
 
 namespace client {

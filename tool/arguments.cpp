@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "field_write.h"
+#include "i2c_channel.h"
 #include "invocation.h"
 #include "names.h"
 #include "numbers.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr uint8_t kFirstI2cAddress = 0x03, kLastI2cAddress = 0x77;
 constexpr int kLargestDeviceId = 0xFF;  // the library opens the node ID + 1 times
 
 // How operands are named in messages, and the values a small one takes.
@@ -227,8 +227,8 @@ struct Parser {
                                    static_cast<unsigned>(address), static_cast<unsigned>(half)));
         if (address > 0x7F)
             return fail(usageError(topic, "0x%02x is not a 7-bit address", static_cast<unsigned>(address)));
-        return fail(usageError(topic, "0x%02x is a reserved address (use 0x03 to 0x77)",
-                               static_cast<unsigned>(address)));
+        return fail(usageError(topic, "0x%02x is a reserved address (use 0x%02x to 0x%02x)",
+                               static_cast<unsigned>(address), kFirstI2cAddress, kLastI2cAddress));
     }
 
     // An I2C device's register: a number, or a name of a device type's map.
@@ -333,8 +333,9 @@ struct Parser {
             zv.decoderChannel = static_cast<int>(v);
             return true;
         case kOptDecoderAddress:
-            if (!parseHex(value, 0xFF, v) || (v != 0x24 && v != 0x25))
-                return fail(usageError(topic, "invalid decoder address '%s' (24 or 25)", value));
+            if (!parseHex(value, 0xFF, v) || (v != kDecoderAddressLow && v != kDecoderAddressHigh))
+                return fail(usageError(topic, "invalid decoder address '%s' (%x or %x)", value,
+                                       kDecoderAddressLow, kDecoderAddressHigh));
             zv.decoderAddress = static_cast<uint8_t>(v);
             return true;
         case kOptLayer:

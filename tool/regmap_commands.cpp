@@ -10,7 +10,6 @@
 #include "output.h"
 #include "printable.h"
 #include "report.h"
-#include "tekvaro.h"
 
 namespace {
 
@@ -145,8 +144,8 @@ int runI2cShow(const Invocation &in) {
                           known.empty() ? "no I2C device types" : known.c_str());
     if (int status = checkChannelEnabled(in.channel, "i2c show")) return status;
     const unsigned end = type->span();
-    uint8_t bytes[256] = {};
-    if (int result = tkvI2cRead(in.channel, in.device, 0, static_cast<int>(end), bytes)) {
+    uint8_t bytes[kI2cRegisters] = {};
+    if (int result = client::i2cRead(in.channel, in.device, 0, end, bytes)) {
         complain("i2c show %u 0x%02x: %s", in.channel, in.device, i2cReason(result));
         return kExitFailed;
     }

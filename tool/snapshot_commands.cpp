@@ -12,9 +12,9 @@
 #include "names.h"
 #include "output.h"
 #include "printable.h"
+#include "quiet_open.h"
 #include "report.h"
 #include "snapshot.h"
-#include "tekvaro.h"
 
 #ifndef TKV_VERSION
 #define TKV_VERSION "unknown"
@@ -74,7 +74,7 @@ int runDiff(const Invocation &in) {
         if (!openDevice(in.deviceId)) return kExitUsage;
         bool complete = true;
         second = snapshot::take(*map, in.deviceId, TKV_VERSION, complete);
-        tkvClose();
+        closeDevice();
     }
     std::vector<snapshot::Difference> differences;
     std::string why;

@@ -13,8 +13,7 @@ namespace tkvpy {
 namespace {
 
 constexpr unsigned kLastPort = kZoomVideoPorts - 1;
-constexpr unsigned kDecoderPinLow = device_facts::kDecoderAddressPinLow;
-constexpr unsigned kDecoderPinHigh = device_facts::kDecoderAddressPinHigh;
+constexpr unsigned kDecoderPinLow = kDecoderAddressLow, kDecoderPinHigh = kDecoderAddressHigh;
 constexpr uint64_t kLastField = 0xFFFF;             // window fields are 16-bit halves of a register
 constexpr long long kZoomFactors[] = {1, 2, 4, 8};  // by the layer's zoom code
 

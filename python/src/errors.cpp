@@ -24,9 +24,9 @@ const ExceptionType kExceptions[] = {
      "A driver request failed (also an OSError): errno and strerror tell why, action what was done."},
     {&i2cError, "tekvaro.I2cError", &baseError, nullptr,
      "An I2C transaction failed: code is the library's result code, text says what happened."},
-    {&i2cDisabled, "tekvaro.I2cDisabled", &i2cError, nullptr,
-     "The channel's I2C core is disabled (an I2cError): nothing was sent; control holds its\n"
-     "control register."},
+    {&i2cDisabled, "tekvaro.I2cDisabled", &i2cError, &deviceError,
+     "The channel's I2C core is disabled (an I2cError, and a DeviceError like every failure of\n"
+     "the device): nothing was sent; control holds its control register."},
     {&noMonitor, "tekvaro.NoMonitor", &deviceError, nullptr,
      "No monitor answered on the DDC port (a DeviceError)."},
     {&invalidEdid, "tekvaro.InvalidEdid", &baseError, nullptr,
@@ -62,6 +62,11 @@ void defineErrors(py::module_ &module) {
     py::handle type(deviceError);
     type.attr("action") = "";  // for a DeviceError made outside this module
     type.attr("__str__") = py::cpp_function(describeDeviceError, py::name("__str__"), py::is_method(type));
+    // A disabled channel has no error number: it reads as its message.
+    py::handle disabled(i2cDisabled);
+    disabled.attr("__str__") =
+        py::cpp_function([](const py::handle &self) { return py::str(self.attr("args")[py::int_(0)]); },
+                         py::name("__str__"), py::is_method(disabled));
 }
 
 [[noreturn]] void raise(PyObject *type, const py::str &message) {

@@ -15,7 +15,7 @@ class I2cError(Error):
     code: int
     text: str
 
-class I2cDisabled(I2cError):
+class I2cDisabled(I2cError, DeviceError):
     control: int
 
 class NoMonitor(DeviceError): ...

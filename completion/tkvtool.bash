@@ -18,38 +18,24 @@ _tkvtool_command() {
     esac
 }
 
+# The options a command takes, as its --help lists them from tkvtool's own
+# option table, each with its value's name where it takes one ("-w W", "-D"),
+# one a line; -d, which every command takes, besides.
+_tkvtool_listed() {
+    "${COMP_WORDS[0]}" $1 --help 2>/dev/null |
+        grep -oE '^  (-{1,2}[A-Za-z][A-Za-z-]*,? ?([A-Z0-9]+,? ?)? *)+' |
+        grep -oE -- '-{1,2}[A-Za-z][A-Za-z-]*( [A-Z0-9]+)?'
+    echo "-d ID"
+}
+
 _tkvtool_options() {
-    case $1 in
-    read | "pci read") echo "-w -c" ;;
-    write) echo "-w -m -r" ;;
-    "pci write") echo "-m -r" ;;
-    dump) echo "-w -v -o -q" ;;
-    load) echo "-w --hex --verify -q" ;;
-    "i2c get") echo "-c" ;;
-    "i2c set") echo "-r" ;;
-    edid) echo "-o" ;;
-    capture) echo "-o --format" ;;
-    snapshot) echo "-o --map" ;;
-    diff) echo "--json --ignore --map" ;;
-    watch) echo "-i -n --map" ;;
-    regs | show) echo "--map" ;;
-    "zv init") echo "-i -a --layer" ;;
-    "zv start") echo "-x -y -w -h -l -t" ;;
-    esac
-    echo "-d --help"
+    _tkvtool_listed "$1" | cut -d' ' -f1
+    echo "--help"
 }
 
 # The options that take a value, for the command.
 _tkvtool_valued() {
-    case $1 in
-    "zv init") echo "-d -i -a --layer" ;;
-    capture) echo "-d -o --format" ;;
-    snapshot | regs | show) echo "-d -o --map" ;;
-    diff) echo "-d --ignore --map" ;;
-    watch) echo "-d -i -n --map" ;;
-    "zv start") echo "-d -x -y -w -h -l -t" ;;
-    *) echo "-d -w -c -m -o" ;;
-    esac
+    _tkvtool_listed "$1" | grep ' ' | cut -d' ' -f1
 }
 
 # What the operand at `position` (0 for the first) of a command can be.
@@ -102,7 +88,7 @@ _tkvtool() {
     read -r start command <<<"$(_tkvtool_command)"
     # Operands so far, leaving out options and their values.
     local i word position=0 space="" given=" "
-    local valued=" $(_tkvtool_valued "$command") "
+    local valued=" $(_tkvtool_valued "$command" | tr '\n' ' ') "
     for ((i = start; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in

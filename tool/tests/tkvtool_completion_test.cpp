@@ -20,7 +20,8 @@ const CompletionCase kCases[] = {
     {"read pci 0 -w ''", "1|2|4|"},
     {"write pci 0 1 -w ''", "4|"},
     {"read crtc 0 -w ''", "1|"},
-    {"read reg 0 -w 4 -", "-c|-d|--help|"},  // -w is given already
+    {"read reg 0 -w 4 -", "-c|--json|-D|--decode|--map|-d|--help|"},  // -w is given already
+    {"zv start 0 -w 1 -h ''", "|"},  // zv start's -h takes the window's height: nothing to offer
     {"zv ''", "init|start|stop|restart|info|"},
     {"zv init 0 --layer ''", "1|3|"},
     {"read ZV0.P", "ZV0.PORT_CTRL|"},  // register names, from tkvtool regs
@@ -52,4 +53,31 @@ TEST(TkvtoolCompletion, OffersWhatTheCommandTakesAndQuotesFileNames) {
     unlink(file.c_str());
     rmdir(subdir.c_str());
     rmdir(folder);
+}
+
+// For every command of `tkvtool --help`, the completion offers exactly the
+// options that `tkvtool COMMAND --help` lists, -d and --help besides.
+TEST(TkvtoolCompletion, OffersEveryOptionEachCommandsHelpLists) {
+    SKIP_WITHOUT(bash, "bash");
+    if (access(kBashCompletion, R_OK) != 0) GTEST_SKIP() << "bash-completion is not installed here";
+    const std::string script = std::string("source ") + kBashCompletion + " && source '" + TKV_COMPLETION +
+                               "' && tool='" + TKVCON_PATH + "' && " + R"(
+        while read -r _ first second _; do
+            case $first in i2c | pci | zv | regmap) command="$first $second" ;; *) command=$first ;; esac
+            listed=$("$tool" $command --help | grep -oE '^  (-{1,2}[A-Za-z][A-Za-z-]*,? ?([A-Z0-9]+,? ?)? *)+' |
+                grep -oE -- '-{1,2}[A-Za-z][A-Za-z-]*' | sort | tr '
+' ' ')
+            COMP_WORDS=("$tool" $command -)
+            COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+            _tkvtool
+            offered=$(printf '%s
+' "${COMPREPLY[@]}" | grep -v -e '^-d$' -e '^--help$' | sort | tr '
+' ' ')
+            [[ $listed == "$offered" ]] || echo "$command: --help lists [$listed], the completion offers [$offered]"
+            echo "$command"
+        done < <("$tool" --help | grep '^  tkvtool ')
+    )";
+    const std::string out = runPeer(bash, {"-c", script}).out;
+    EXPECT_EQ(out.find("--help lists"), std::string::npos) << out;
+    EXPECT_NE(out.find("zv start\n"), std::string::npos) << out;  // the commands were found
 }

@@ -11,6 +11,7 @@
 #include "invocation.h"
 #include "names.h"
 #include "numbers.h"
+#include "options.h"
 #include "report.h"
 
 #ifndef TKV_VERSION
@@ -53,54 +54,8 @@ bool takesMany(Operand operand) {
            operand == Operand::SnapshotFiles || operand == Operand::WatchNames;
 }
 
-struct OptionWord {
-    char letter;
-    const char *longName;  // or null
-    uint32_t option;
-    bool takesValue;
-};
-// A letter may stand twice: the commands that take the one never take the other.
-constexpr OptionWord kOptions[] = {
-    {'w', nullptr, kOptWidth, true},
-    {'c', nullptr, kOptCount, true},
-    {'m', nullptr, kOptMask, true},
-    {'r', nullptr, kOptReadBack, false},
-    {'v', nullptr, kOptAllRows, false},
-    {'o', nullptr, kOptOutput, true},
-    {'q', nullptr, kOptQuiet, false},
-    {0, "verify", kOptVerify, false},
-    {'d', nullptr, kOptDevice, true},
-    {'i', nullptr, kOptDecoderChannel, true},
-    {'a', nullptr, kOptDecoderAddress, true},
-    {0, "layer", kOptLayer, true},
-    {'x', nullptr, kOptWindowX, true},
-    {'y', nullptr, kOptWindowY, true},
-    {'w', nullptr, kOptWindowWidth, true},
-    {'h', nullptr, kOptWindowHeight, true},
-    {'l', nullptr, kOptCutLeft, true},
-    {'t', nullptr, kOptCrtc, true},
-    {0, "hex", kOptHex, false},
-    {0, "format", kOptFormat, true},
-    {0, "json", kOptJson, false},
-    {'D', "decode", kOptDecode, false},
-    {0, "map", kOptMap, true},
-    {0, "ignore", kOptIgnore, true},
-    {'i', nullptr, kOptInterval, true},
-    {'n', nullptr, kOptChanges, true},
-};
-
 // The window's numbers: 16-bit fields of the layer's registers.
 constexpr uint64_t kLargestWindowNumber = 0xFFFF;
-
-const OptionWord *findOption(char letter, const char *longName, size_t nameLength, uint32_t allowed) {
-    for (const OptionWord &o : kOptions) {
-        const bool named = longName ? o.longName && strncmp(o.longName, longName, nameLength) == 0 &&
-                                          o.longName[nameLength] == '\0'
-                                    : o.letter == letter;
-        if (named && (allowed & o.option)) return &o;
-    }
-    return nullptr;
-}
 
 bool isHelp(const char *word) { return strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0; }
 
@@ -298,7 +253,7 @@ struct Parser {
         return false;
     }
 
-    bool optionValue(const OptionWord &o, const char *value) {
+    bool optionValue(const OptionSpec &o, const char *value) {
         uint64_t v = 0;
         Invocation::ZoomVideo &zv = in.zv;
         switch (o.option) {
@@ -373,7 +328,7 @@ struct Parser {
         if (word[1] == '-') {
             const char *longName = word + 2, *equals = strchr(longName, '=');
             const size_t length = equals ? static_cast<size_t>(equals - longName) : strlen(longName);
-            const OptionWord *o = findOption(0, longName, length, allowed);
+            const OptionSpec *o = findOption(0, longName, length, allowed);
             if (!o)
                 return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
             if (!o->takesValue) {
@@ -386,7 +341,7 @@ struct Parser {
             return optionValue(*o, argv[++at]);
         }
         for (const char *letter = word + 1; *letter; ++letter) {
-            const OptionWord *o = findOption(*letter, nullptr, 0, allowed);
+            const OptionSpec *o = findOption(*letter, nullptr, 0, allowed);
             if (!o) return fail(usageError(topic, "unknown option '-%c'", *letter));
             if (!o->takesValue) {
                 flag(o->option);

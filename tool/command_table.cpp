@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "invocation.h"
+#include "options.h"
 
 namespace {
 
@@ -75,36 +76,6 @@ const Command kCommands[] = {
 };
 // clang-format on
 
-struct OptionHelp {
-    uint32_t option;
-    const char *text;
-};
-constexpr OptionHelp kOptionHelp[] = {
-    {kOptWidth, nullptr},  // the widths of the command's space: widthHelp()
-    {kOptCount, "  -c COUNT   how many items (default 1)"},
-    {kOptMask, "  -m MASK    change only the bits in MASK: reads the whole item, writes it all back"},
-    {kOptReadBack, "  -r         read back, and fail if the value did not stick"},
-    {kOptAllRows, "  -v         show every row (no * for repeated rows)"},
-    {kOptOutput, "  -o FILE    write the raw bytes to FILE (- for standard output)"},
-    {kOptQuiet, "  -q         no progress bar"},
-    {kOptVerify, "  --verify   read the bytes back and compare"},
-    {kOptJson, "  --json     the result as one JSON document"},
-    {kOptIgnore, "  --ignore P leave out the names that match the shell glob P (repeatable)"},
-    {kOptInterval, "  -i MS      poll every MS milliseconds (default 1000)"},
-    {kOptChanges, "  -n COUNT   end after COUNT changes (default: at Ctrl-C)"},
-    {kOptFormat, "  --format F the capture buffer's pixels: uyvy (the decoder's, default), yuyv, rgb565"},
-    {kOptHex, "  --hex      FILE is a hex dump's text (tkvtool dump, hexdump -C, xxd): its rows' bytes"},
-    {kOptDecoderChannel, "  -i CH      the decoder's I2C channel (default: the port's number)"},
-    {kOptDecoderAddress, "  -a ADDR    the decoder's I2C address: 24 (default) or 25"},
-    {kOptLayer, "  --layer N  the hardware layer that shows the port: 1 (default) or 3"},
-    {kOptWindowX, "  -x X, -y Y the window's position (default 0 0)"},
-    {kOptWindowWidth, "  -w W, -h H the window's size (default: the camera image's)"},
-    {kOptCutLeft, "  -l CUT     pixels cut from the left of the camera image (default 0)"},
-    {kOptCrtc, "  -t CRTC    the CRTC that shows the window: 0 (default) or 1"},
-    {kOptDecode, "  -D, --decode  print the value's fields, one a line"},
-    {kOptMap, "  --map FILE a register map to add to the shipped ones (repeatable)"},
-};
-
 // Whether a command takes hexadecimal or decimal numbers: the help says which.
 constexpr uint32_t kHexOptions = kOptWidth | kOptCount | kOptMask | kOptDecoderChannel | kOptDecoderAddress;
 constexpr uint32_t kDecimalOptions = kWindow;
@@ -175,8 +146,10 @@ void printCommandHelp(const Command &command) {
     fputs("Usage:\n", stdout);
     printUsageLine(command);
     printf("%s.\n", command.summary);
-    for (const OptionHelp &o : kOptionHelp)
-        if (command.options & o.option) puts(o.text ? o.text : widthHelp(command));
+    for (size_t i = 0; i < kOptionSpecCount; ++i) {
+        const OptionSpec &o = kOptionSpecs[i];
+        if ((command.options & o.option) && !(o.help && !*o.help)) puts(o.help ? o.help : widthHelp(command));
+    }
     if (command.options & kDecimalOptions)
         fputs("PORT is hexadecimal, the other numbers decimal.  ", stdout);
     else if (takesHex(command))

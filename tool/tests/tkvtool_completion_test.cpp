@@ -56,7 +56,9 @@ TEST(TkvtoolCompletion, OffersWhatTheCommandTakesAndQuotesFileNames) {
 }
 
 // For every command of `tkvtool --help`, the completion offers exactly the
-// options that `tkvtool COMMAND --help` lists, -d and --help besides.
+// options that `tkvtool COMMAND --help` lists, -d and --help besides; and no
+// command takes two options of one letter or name (the option table lets a
+// letter stand twice).
 TEST(TkvtoolCompletion, OffersEveryOptionEachCommandsHelpLists) {
     SKIP_WITHOUT(bash, "bash");
     if (access(kBashCompletion, R_OK) != 0) GTEST_SKIP() << "bash-completion is not installed here";
@@ -74,10 +76,13 @@ TEST(TkvtoolCompletion, OffersEveryOptionEachCommandsHelpLists) {
 ' "${COMPREPLY[@]}" | grep -v -e '^-d$' -e '^--help$' | sort | tr '
 ' ' ')
             [[ $listed == "$offered" ]] || echo "$command: --help lists [$listed], the completion offers [$offered]"
+            twice=$(tr ' ' '\n' <<<"$listed" | sed '/^$/d' | uniq -d)
+            [[ -z $twice ]] || echo "$command: --help lists twice: $twice"
             echo "$command"
         done < <("$tool" --help | grep '^  tkvtool ')
     )";
     const std::string out = runPeer(bash, {"-c", script}).out;
     EXPECT_EQ(out.find("--help lists"), std::string::npos) << out;
+    EXPECT_EQ(out.find("twice"), std::string::npos) << out;
     EXPECT_NE(out.find("zv start\n"), std::string::npos) << out;  // the commands were found
 }

@@ -503,68 +503,12 @@ bool checkNamed(Parser &p) {
     return true;
 }
 
-// show's blocks, all found before the device is opened.
-// watch's names: registers or fields the device can read.
-bool checkWatched(Parser &p) {
-    const regmap::Map *map = deviceMap(p.in.mapFiles);
-    if (!map) return p.fail(kExitUsage);
-    for (const char *word : p.in.words) {
-        regmap::Name name;
-        std::string hint;
-        switch (regmap::findName(*map, word, name, hint)) {
-        case regmap::Lookup::Found: break;
-        case regmap::Lookup::Ambiguous:
-            return p.fail(usageError(p.topic, "'%s' is ambiguous: %s", word, hint.c_str()));
-        case regmap::Lookup::Unknown:
-            if (hint.empty()) return p.fail(usageError(p.topic, "unknown register '%s'", word));
-            return p.fail(
-                usageError(p.topic, "unknown register '%s' (did you mean %s?)", word, hint.c_str()));
-        }
-        const std::string text = name.text();
-        if (name.block->space == regmap::Space::I2c)
-            return p.fail(usageError(p.topic, "%s is a register of an I2C device, which watch does not poll",
-                                     text.c_str()));
-        if (name.reg->access == regmap::Access::WriteOnly)
-            return p.fail(usageError(p.topic, "%s is write-only", text.c_str()));
-        p.in.watched.push_back(name);
-    }
-    return true;
-}
-
-bool checkBlocks(Parser &p) {
-    const regmap::Map *map = deviceMap(p.in.mapFiles);
-    if (!map) return p.fail(kExitUsage);
-    for (const char *word : p.in.words) {
-        const regmap::Block *found = nullptr;
-        std::vector<std::string> names;
-        for (const regmap::Block &b : map->blocks) {
-            names.push_back(b.name);
-            for (const regmap::Instance &i : b.instances) {
-                if (regmap::sameName(word, b.name) || regmap::sameName(word, i.name)) found = &b;
-                if (i.name != b.name) names.push_back(i.name);
-            }
-        }
-        if (found && found->space == regmap::Space::I2c)
-            return p.fail(
-                usageError(p.topic, "%s is an I2C device's map: read it with tkvtool i2c get", word));
-        if (found) continue;
-        std::string close;
-        for (const std::string &n : names)
-            if (regmap::editDistance(word, n) <= 2) close += (close.empty() ? "" : " or ") + n;
-        if (close.empty()) return p.fail(usageError(p.topic, "unknown block '%s'", word));
-        return p.fail(usageError(p.topic, "unknown block '%s' (did you mean %s?)", word, close.c_str()));
-    }
-    return true;
-}
-
 bool checkInvocation(Parser &p) {
     Invocation &in = p.in;
     if (in.named && !checkNamed(p)) return false;
     if (in.decode && !in.named) return p.fail(usageError(p.topic, "-D decodes a register given by name"));
-    if (in.command->run == runShow) return checkBlocks(p);
-    if (in.command->run == runWatch) return checkWatched(p);
-    if (in.command->run == runDiff && in.words.size() > 2)
-        return p.fail(usageError(p.topic, "more than two snapshots"));
+    if (in.command->check)
+        if (int status = in.command->check(in, p.topic)) return p.fail(status);
     if (in.command->pci) in.space = &pciSpace();
     if (in.output && strcmp(in.output, "-") == 0 && isatty(STDOUT_FILENO))
         return p.fail(usageError(p.topic, "raw bytes are not written to a terminal"));

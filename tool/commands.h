@@ -15,6 +15,12 @@ int runLoad(const Invocation &invocation);
 // Opens and measures load's input, before the device is opened: the exit
 // status, kExitOk when the load can go ahead.
 int openLoadInput(Invocation &invocation);
+
+// Checks of a command's operands beyond their syntax, made before the device
+// is opened: the exit status (a usage error has been printed).
+int checkWatchedNames(Invocation &invocation, const char *topic);
+int checkShownBlocks(Invocation &invocation, const char *topic);
+int checkSnapshotFiles(Invocation &invocation, const char *topic);
 int runI2cList(const Invocation &invocation);
 int runI2cDetect(const Invocation &invocation);
 int runI2cShow(const Invocation &invocation);

@@ -78,6 +78,10 @@ struct Command {
     bool pci;  // the space is PCI configuration space, not an operand
     int (*run)(const Invocation &);
     bool offline = false;  // runs without the device
+    // Checks of its operands beyond their syntax, before the device is opened;
+    // and what it does first, before anything is touched: exit statuses.
+    int (*check)(Invocation &, const char *topic) = nullptr;
+    int (*prepare)(Invocation &) = nullptr;
 };
 
 struct Invocation {

@@ -50,8 +50,8 @@ int main(int argc, char **argv) {
     Invocation invocation;
     int status = kExitOk;
     if (!parseArguments(argc, argv, invocation, status)) return finishText(status);
-    // load's input is measured before anything is touched.
-    if (invocation.command->run == runLoad) status = openLoadInput(invocation);
+    // (load's input is measured before anything is touched.)
+    if (invocation.command->prepare) status = invocation.command->prepare(invocation);
     if (status == kExitOk) status = runCommand(invocation);
     free(invocation.inputBytes);
     return status;

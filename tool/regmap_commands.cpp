@@ -169,3 +169,29 @@ int runRegmapCheck(const Invocation &in) {
     for (const regmap::Fault &f : faults) outputPrint("%s\n", regmap::faultText(f).c_str());
     return sound ? kExitOk : kExitFailed;
 }
+
+// show's blocks, all found before the device is opened.
+int checkShownBlocks(Invocation &in, const char *topic) {
+    const regmap::Map *map = deviceMap(in.mapFiles);
+    if (!map) return kExitUsage;
+    for (const char *word : in.words) {
+        const regmap::Block *found = nullptr;
+        std::vector<std::string> names;
+        for (const regmap::Block &b : map->blocks) {
+            names.push_back(b.name);
+            for (const regmap::Instance &i : b.instances) {
+                if (regmap::sameName(word, b.name) || regmap::sameName(word, i.name)) found = &b;
+                if (i.name != b.name) names.push_back(i.name);
+            }
+        }
+        if (found && found->space == regmap::Space::I2c)
+            return usageError(topic, "%s is an I2C device's map: read it with tkvtool i2c get", word);
+        if (found) continue;
+        std::string close;
+        for (const std::string &n : names)
+            if (regmap::editDistance(word, n) <= 2) close += (close.empty() ? "" : " or ") + n;
+        if (close.empty()) return usageError(topic, "unknown block '%s'", word);
+        return usageError(topic, "unknown block '%s' (did you mean %s?)", word, close.c_str());
+    }
+    return kExitOk;
+}

@@ -95,3 +95,7 @@ int runDiff(const Invocation &in) {
     }
     return differences.empty() ? kExitOk : kExitFailed;
 }
+
+int checkSnapshotFiles(Invocation &in, const char *topic) {
+    return in.words.size() > 2 ? usageError(topic, "more than two snapshots") : kExitOk;
+}

@@ -153,3 +153,28 @@ int runWatch(const Invocation &in) {
     }
     return kExitOk;
 }
+
+// watch's names: registers or fields the device can read.
+int checkWatchedNames(Invocation &in, const char *topic) {
+    const regmap::Map *map = deviceMap(in.mapFiles);
+    if (!map) return kExitUsage;
+    for (const char *word : in.words) {
+        regmap::Name name;
+        std::string hint;
+        switch (regmap::findName(*map, word, name, hint)) {
+        case regmap::Lookup::Found: break;
+        case regmap::Lookup::Ambiguous: return usageError(topic, "'%s' is ambiguous: %s", word, hint.c_str());
+        case regmap::Lookup::Unknown:
+            if (hint.empty()) return usageError(topic, "unknown register '%s'", word);
+            return usageError(topic, "unknown register '%s' (did you mean %s?)", word, hint.c_str());
+        }
+        const std::string text = name.text();
+        if (name.block->space == regmap::Space::I2c)
+            return usageError(topic, "%s is a register of an I2C device, which watch does not poll",
+                              text.c_str());
+        if (name.reg->access == regmap::Access::WriteOnly)
+            return usageError(topic, "%s is write-only", text.c_str());
+        in.watched.push_back(name);
+    }
+    return kExitOk;
+}

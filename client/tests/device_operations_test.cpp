@@ -4,6 +4,8 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include "device_test.h"
+
 #include "core_version.h"
 #include "field_write.h"
 #include "i2c_channel.h"
@@ -15,14 +17,7 @@
 
 namespace {
 
-class ClientDevice : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tkvsim::reset();
-        ASSERT_GE(tkvOpen(0), 0);
-    }
-    void TearDown() override { tkvClose(); }
-};
+using ClientDevice = ClientDeviceTest;
 
 TEST(ClientSpaces, EachSpaceRefusesWhatLiesOutsideIt) {
     const struct {

@@ -4,6 +4,8 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include "device_test.h"
+
 #include "tekvaro.h"
 #include "tkvsim.h"
 
@@ -11,14 +13,7 @@ namespace {
 
 using client::Failure;
 
-class ClientEdid : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tkvsim::reset();
-        ASSERT_GE(tkvOpen(0), 0);
-    }
-    void TearDown() override { tkvClose(); }
-};
+using ClientEdid = ClientDeviceTest;
 
 TEST_F(ClientEdid, EachPortsMonitorOrItsAbsence) {
     const struct {

@@ -5,6 +5,8 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include "device_test.h"
+
 #include "regmap_offsets.h"
 #include "tekvaro.h"
 #include "tkvsim.h"
@@ -14,14 +16,7 @@ namespace {
 using client::Failure;
 using client::ZoomVideoStep;
 
-class ClientZoomVideo : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tkvsim::reset();
-        ASSERT_GE(tkvOpen(0), 0);
-    }
-    void TearDown() override { tkvClose(); }
-};
+using ClientZoomVideo = ClientDeviceTest;
 
 TEST_F(ClientZoomVideo, EachPortStartsWithTheDefaultsOnItsOwnDecoder) {
     for (unsigned port : {0u, 1u}) {

@@ -216,7 +216,7 @@ TEST(RegmapReader, LoadingGrowsLinearly) {
     // Linear is 4x; 10x leaves room for a busy machine, and square growth is 16x.
     EXPECT_LT(wide, 10 * quarter) << wide << " s against " << quarter << " s";
     EXPECT_LT(oneBlock, 10 * smallBlock) << oneBlock << " s against " << smallBlock << " s";
-    EXPECT_LT(wide, 3.0);  // about 0.3 s on an idle machine
+    EXPECT_LT(wide, 10.0);  // about 0.3 s on an idle machine, a few times that under the sanitizers
 }
 
 }  // namespace

@@ -16,9 +16,16 @@
 namespace sim {
 namespace {
 
-enum Register : unsigned { kPrescaleLow, kPrescaleHigh, kControl, kData, kCommandStatus };
-
+// A channel's registers, by their offset in its block (the map's).
 using namespace regmap_offsets;
+enum Register : unsigned {
+    kPrescaleLow = I2C0_PRERLO - I2C0_PRERLO,
+    kPrescaleHigh = I2C0_PRERHI - I2C0_PRERLO,
+    kControl = I2C0_CTR - I2C0_PRERLO,
+    kData = I2C0_TXR - I2C0_PRERLO,  // transmit when written, receive when read
+    kCommandStatus = I2C0_CR - I2C0_PRERLO,
+};
+
 enum CommandBit : uint8_t {
     kStart = I2C_CR_STA,
     kStop = I2C_CR_STO,

@@ -27,10 +27,13 @@ struct HookRange {
     int index;
 };
 constexpr HookRange kHooks[] = {
-    // An I2C master channel: its five byte registers, prescale low to command/status.
-    {I2C0_PRERLO, 5, Hook::I2c, 0},           {I2C1_PRERLO, 5, Hook::I2c, 1},
-    {kCrtcDataPort, 1, Hook::CrtcData, 0},    {ZV0_PORT_CTRL, 1, Hook::PortControl, 0},
-    {ZV1_PORT_CTRL, 1, Hook::PortControl, 1}, {ZV0_SIZE, 4, Hook::PortSize, 0},
+    // An I2C master channel: its byte registers, prescale low to command/status.
+    {I2C0_PRERLO, I2C0_CR - I2C0_PRERLO + 1, Hook::I2c, 0},
+    {I2C1_PRERLO, I2C1_CR - I2C1_PRERLO + 1, Hook::I2c, 1},
+    {kCrtcDataPort, 1, Hook::CrtcData, 0},
+    {ZV0_PORT_CTRL, 1, Hook::PortControl, 0},
+    {ZV1_PORT_CTRL, 1, Hook::PortControl, 1},
+    {ZV0_SIZE, 4, Hook::PortSize, 0},
     {ZV1_SIZE, 4, Hook::PortSize, 1},
 };
 

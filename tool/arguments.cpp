@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kLargestDeviceId = 0xFF;  // the library opens the node ID + 1 times
-
 // How operands are named in messages, and the values a small one takes.
 struct OperandText {
     const char *noun;
@@ -54,9 +52,6 @@ bool takesMany(Operand operand) {
            operand == Operand::SnapshotFiles || operand == Operand::WatchNames;
 }
 
-// The window's numbers: 16-bit fields of the layer's registers.
-constexpr uint64_t kLargestWindowNumber = 0xFFFF;
-
 bool isHelp(const char *word) { return strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0; }
 
 // The options one word may be: the command's own and -d.
@@ -67,7 +62,7 @@ struct Parser {
     Invocation &in;
     const char *topic;
     int status = kExitOk;
-    bool fieldsGiven = false, maskGiven = false;
+    bool fieldsGiven = false;
 
     bool fail(int usage) {
         status = usage;
@@ -149,24 +144,9 @@ struct Parser {
         return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
     }
 
-    bool decimal(const char *word, uint64_t max, const char *noun, const char *range, uint32_t &value) {
-        uint64_t v;
-        if (!parseDecimal(word, max, v))
-            return fail(usageError(topic, "invalid %s '%s'%s", noun, word, range));
-        value = static_cast<uint32_t>(v);
-        return true;
-    }
-
-    bool pixelFormat(const char *word) {
-        if (pixelFormatNamed(word, in.pixelFormat)) return true;
-        return fail(usageError(topic, "invalid format '%s' (uyvy, yuyv or rgb565)", word));
-    }
-
     bool deviceId(const char *word) {
-        uint64_t id;
-        if (!hex(word, kLargestDeviceId, "device", " (0 to ff)", id)) return false;
-        in.deviceId = static_cast<int>(id);
-        return true;
+        const int result = parseDevice(in, topic, word);
+        return result == kExitOk || fail(result);
     }
 
     bool i2cAddress(const char *word) {
@@ -254,70 +234,14 @@ struct Parser {
     }
 
     bool optionValue(const OptionSpec &o, const char *value) {
-        uint64_t v = 0;
-        Invocation::ZoomVideo &zv = in.zv;
-        switch (o.option) {
-        case kOptWidth:
-            if (!parseHex(value, 8, v) || v == 0 || (v & (v - 1)) != 0)
-                return fail(usageError(topic, "invalid width '%s' (1, 2, 4 or 8)", value));
-            in.width = static_cast<unsigned>(v);
-            return true;
-        case kOptCount:
-            if (!hex(value, UINT32_MAX, "count", "", v)) return false;
-            if (v == 0) return fail(usageError(topic, "invalid count '%s'", value));
-            in.count = static_cast<uint32_t>(v);
-            return true;
-        case kOptMask: maskGiven = in.masked = true; return hex(value, UINT64_MAX, "mask", "", in.mask);
-        case kOptMap: return true;  // gathered before the operands: see gatherMaps()
-        case kOptIgnore: in.ignore.push_back(value); return true;
-        case kOptInterval: {
-            uint32_t ms = 0;
-            if (!decimal(value, 3600000, "interval", " (1 to 3600000 ms)", ms)) return false;
-            if (ms == 0) return fail(usageError(topic, "invalid interval '%s' (1 to 3600000 ms)", value));
-            in.intervalMs = ms;
-            return true;
-        }
-        case kOptChanges:
-            if (!decimal(value, UINT32_MAX, "count", "", in.changes)) return false;
-            if (in.changes == 0) return fail(usageError(topic, "invalid count '%s'", value));
-            return true;
-        case kOptOutput: in.output = value; return true;
-        case kOptDevice: return deviceId(value);
-        case kOptDecoderChannel:
-            if (!hex(value, 1, "channel", " (0 or 1)", v)) return false;
-            zv.decoderChannel = static_cast<int>(v);
-            return true;
-        case kOptDecoderAddress:
-            if (!parseHex(value, 0xFF, v) || (v != kDecoderAddressLow && v != kDecoderAddressHigh))
-                return fail(usageError(topic, "invalid decoder address '%s' (%x or %x)", value,
-                                       kDecoderAddressLow, kDecoderAddressHigh));
-            zv.decoderAddress = static_cast<uint8_t>(v);
-            return true;
-        case kOptLayer:
-            if (strcmp(value, "1") != 0 && strcmp(value, "3") != 0)
-                return fail(usageError(topic, "invalid layer '%s' (1 or 3)", value));
-            zv.layer = static_cast<uint8_t>(value[0] - '0');
-            return true;
-        case kOptWindowX: return decimal(value, kLargestWindowNumber, "x", " (0 to 65535)", zv.x);
-        case kOptWindowY: return decimal(value, kLargestWindowNumber, "y", " (0 to 65535)", zv.y);
-        case kOptWindowWidth: return decimal(value, kLargestWindowNumber, "width", " (0 to 65535)", zv.width);
-        case kOptWindowHeight:
-            return decimal(value, kLargestWindowNumber, "height", " (0 to 65535)", zv.height);
-        case kOptCutLeft: return decimal(value, kLargestWindowNumber, "cut", " (0 to 65535)", zv.cutLeft);
-        case kOptCrtc: return decimal(value, 1, "CRTC", " (0 or 1)", zv.crtc);
-        case kOptFormat: return pixelFormat(value);
-        default: return false;
-        }
+        const int result = o.parse(in, topic, value);
+        return result == kExitOk || fail(result);
     }
 
-    void flag(uint32_t option) {
-        if (option == kOptReadBack) in.readBack = true;
-        if (option == kOptAllRows) in.allRows = true;
-        if (option == kOptQuiet) in.quiet = true;
-        if (option == kOptVerify) in.verify = true;
-        if (option == kOptHex) in.hex = true;
-        if (option == kOptJson) in.json = true;
-        if (option == kOptDecode) in.decode = true;
+    bool given(const OptionSpec &o, const char *value) {
+        if (o.parse) return optionValue(o, value);
+        in.*o.flag = true;
+        return true;
     }
 
     // One word that begins with '-': a long option, or letters, the last of
@@ -331,10 +255,9 @@ struct Parser {
             const OptionSpec *o = findOption(0, longName, length, allowed);
             if (!o)
                 return fail(usageError(topic, "unknown option '%.*s'", static_cast<int>(length + 2), word));
-            if (!o->takesValue) {
+            if (!o->parse) {
                 if (equals) return fail(usageError(topic, "option '--%s' takes no value", o->longName));
-                flag(o->option);
-                return true;
+                return given(*o, nullptr);
             }
             if (equals) return optionValue(*o, equals + 1);
             if (at + 1 >= argc) return fail(usageError(topic, "option '--%s' needs a value", o->longName));
@@ -343,8 +266,8 @@ struct Parser {
         for (const char *letter = word + 1; *letter; ++letter) {
             const OptionSpec *o = findOption(*letter, nullptr, 0, allowed);
             if (!o) return fail(usageError(topic, "unknown option '-%c'", *letter));
-            if (!o->takesValue) {
-                flag(o->option);
+            if (!o->parse) {
+                given(*o, nullptr);
                 continue;
             }
             if (letter[1]) return optionValue(*o, letter + 1);
@@ -491,8 +414,8 @@ bool checkNamed(Parser &p) {
         return p.fail(usageError(p.topic, "%s is write-only", text.c_str()));
     if (writing && reg.access == regmap::Access::ReadOnly)
         return p.fail(usageError(p.topic, "%s is read-only", text.c_str()));
-    if (p.fieldsGiven && p.maskGiven) return p.fail(usageError(p.topic, "-m does not go with fields"));
-    if (reg.access == regmap::Access::WriteOnly && p.maskGiven)
+    if (p.fieldsGiven && in.maskGiven) return p.fail(usageError(p.topic, "-m does not go with fields"));
+    if (reg.access == regmap::Access::WriteOnly && in.maskGiven)
         return p.fail(usageError(p.topic, "%s is write-only: -m would need a read", text.c_str()));
     if (p.fieldsGiven) in.value = client::storedValue(reg, {in.value, in.mask}, in.masked).bits;
     if (in.name.block->space == regmap::Space::I2c) return true;

@@ -98,6 +98,7 @@ struct Invocation {
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;
     uint64_t mask = 0;
+    bool maskGiven = false;  // -m
     // A register given by name; fields given are in `mask` and `value`.
     bool named = false;
     regmap::Name name;

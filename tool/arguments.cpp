@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "edid.h"
 #include "field_write.h"
 #include "i2c_channel.h"
 #include "invocation.h"
@@ -208,7 +209,7 @@ struct Parser {
             return true;
         case Operand::File: in.file = word; return true;
         case Operand::Channel:
-            if (!hex(word, 1, t.noun, t.range, v)) return false;
+            if (!hex(word, kI2cChannels - 1, t.noun, t.range, v)) return false;
             in.channel = static_cast<uint8_t>(v);
             return true;
         case Operand::I2cAddress: return i2cAddress(word);
@@ -225,7 +226,9 @@ struct Parser {
             return true;
         case Operand::DdcPort:
         case Operand::ZvPort:
-            if (!hex(word, kind == Operand::DdcPort ? 3 : 1, t.noun, t.range, v)) return false;
+            if (!hex(word, kind == Operand::DdcPort ? client::kDdcPorts - 1 : kZoomVideoPorts - 1, t.noun,
+                     t.range, v))
+                return false;
             in.port = static_cast<uint8_t>(v);
             return true;
         case Operand::None: break;

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "i2c_channel.h"
 #include "numbers.h"
 #include "report.h"
 
@@ -87,7 +88,7 @@ int parseDevice(Invocation &in, const char *topic, const char *value) {
 
 int parseDecoderChannel(Invocation &in, const char *topic, const char *value) {
     uint64_t v = 0;
-    if (int status = hex(topic, value, 1, "channel", " (0 or 1)", v)) return status;
+    if (int status = hex(topic, value, kI2cChannels - 1, "channel", " (0 or 1)", v)) return status;
     in.zv.decoderChannel = static_cast<int>(v);
     return kExitOk;
 }

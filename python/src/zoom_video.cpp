@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "errors.h"
+#include "i2c_channel.h"
 #include "parts.h"
 #include "zoom_video.h"
 
@@ -46,8 +47,8 @@ public:
     void init(const std::optional<Integer> &i2cChannel, const Integer &decoder, const Integer &layer) const {
         client::ZoomVideoSetup setup;
         if (i2cChannel)
-            setup.decoderChannel = static_cast<int>(
-                checked(*i2cChannel, 1, PyExc_ValueError, "I2C channel {0} does not exist (0 to {1})"));
+            setup.decoderChannel = static_cast<int>(checked(*i2cChannel, kI2cChannels - 1, PyExc_ValueError,
+                                                            "I2C channel {0} does not exist (0 to {1})"));
         setup.decoderAddress =
             static_cast<unsigned>(checked(decoder, kDecoderPinHigh, PyExc_ValueError,
                                           "decoder address {0:#x} is not 0x24 or 0x25", kDecoderPinLow));

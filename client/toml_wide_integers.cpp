@@ -2,15 +2,10 @@
 
 #include <string.h>
 
+#include "hex_digits.h"
+
 namespace regmap {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The value of the literal 0xHEX at `at` (underscores between digits, as
 // TOML has them), and its end; false when it is none or does not fit 64 bits.
@@ -20,8 +15,8 @@ bool hexLiteral(const std::string &text, size_t at, uint64_t &value, size_t &end
     size_t i = at + 2;
     bool digit = false;  // the previous character was a digit
     for (; i < text.size(); ++i) {
-        const int d = hexDigit(text[i]);
-        if (d < 0 && text[i] == '_' && digit && i + 1 < text.size() && hexDigit(text[i + 1]) >= 0) {
+        const int d = hexDigitValue(text[i]);
+        if (d < 0 && text[i] == '_' && digit && i + 1 < text.size() && hexDigitValue(text[i + 1]) >= 0) {
             digit = false;
             continue;
         }

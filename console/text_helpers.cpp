@@ -2,21 +2,12 @@
 
 #include <stdlib.h>
 
-namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "hex_digit.h"
 
 uint64_t htoi(const char *text) {
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
     uint64_t value = 0;
-    for (int digit; (digit = hexDigit(*text)) >= 0; ++text)
+    for (int digit; (digit = hexDigitValue(*text)) >= 0; ++text)
         value = value << 4 | static_cast<uint64_t>(digit);  // older digits shift out
     return value;
 }

@@ -1,12 +1,5 @@
 #include "numbers.h"
 
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 namespace {
 
 bool parseDigits(const char *word, unsigned base, uint64_t max, uint64_t &value) {

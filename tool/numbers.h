@@ -5,8 +5,7 @@
 
 #include <stdint.h>
 
-// The value of a hex digit, or -1.
-int hexDigitValue(char c);
+#include "hex_digits.h"
 
 // True when `word` is entirely a hex number no larger than `max`.
 bool parseHex(const char *word, uint64_t max, uint64_t &value);

@@ -172,8 +172,8 @@ std::string take(const regmap::Map &map, int device, const char *toolVersion, bo
     // masters' status): the named registers are read last, so that two
     // snapshots of an unchanged board are the same.
     document["registers"] = Json::object();
-    document["pci"] = taker.bytesOf(*findSpace("pci"), 256);
-    document["crtc"] = taker.bytesOf(*findSpace("crtc"), 255);
+    for (const char *space : {"pci", "crtc"})
+        document[space] = taker.bytesOf(*findSpace(space), findSpace(space)->size);
     document["i2c"] = taker.i2c();
     document["edid"] = taker.edid();
     document["zv"] = taker.zoomVideo();

@@ -197,9 +197,10 @@ struct Checker {
             return fault("", "a snapshot format this tkvtool does not read (it reads format 1)");
         const Json *driver = find(d, "driver");
         if (driver && !driver->is_string()) return fault("driver", "not a text or null");
-        return maps(d) && registers(find(d, "registers"), "registers") && bytes(find(d, "pci"), "pci", 256) &&
-               bytes(find(d, "crtc"), "crtc", 255) && i2c(find(d, "i2c")) && edid(find(d, "edid")) &&
-               zoomVideo(find(d, "zv"));
+        return maps(d) && registers(find(d, "registers"), "registers") &&
+               bytes(find(d, "pci"), "pci", findSpace("pci")->size) &&
+               bytes(find(d, "crtc"), "crtc", findSpace("crtc")->size) && i2c(find(d, "i2c")) &&
+               edid(find(d, "edid")) && zoomVideo(find(d, "zv"));
     }
 };
 

@@ -62,10 +62,10 @@ const Space kSpaces[] = {
       writeAs<uint32_t, tkvVramWriteLong>, writeAs<uint64_t, tkvVramWriteQuad>},
      tkvVramReadQuad},
     // Indices 0 to 0xFE: the library refuses 0xFF.
-    {"crtc", 0xFF, 1, 1, 1, 0,
+    {"crtc", device_facts::kCrtcRegisters, 1, 1, 1, 0,
      {readAs<uint8_t, tkvCrtcReadByte>}, {writeAs<uint8_t, tkvCrtcWriteByte>}, nullptr},
     // The configuration header: offsets 0 to 0xFF.
-    {"pci", 0x100, 1 | 2 | 4, 4, 4, 4,
+    {"pci", device_facts::kPciConfigBytes, 1 | 2 | 4, 4, 4, 4,
      {pciRead<1>, pciRead<2>, pciRead<4>}, {nullptr, nullptr, pciWrite}, nullptr},
 };
 // clang-format on

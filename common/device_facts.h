@@ -17,6 +17,11 @@ constexpr int kDdcPorts = 4;
 // The hardware layers a zoom video port can feed.
 constexpr int kVideoLayers[] = {1, 3};
 
+// The CRTC registers reached through the index/data pair (the library refuses
+// index 0xFF) and the bytes of the PCI configuration header.
+constexpr uint32_t kCrtcRegisters = 0xFF;
+constexpr uint32_t kPciConfigBytes = 0x100;
+
 // Register space and video memory, in bytes.
 constexpr uint32_t kRegisterSpaceSize = uint32_t{16} << 20;
 constexpr uint32_t kVideoMemorySize = uint32_t{256} << 20;

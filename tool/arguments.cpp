@@ -402,9 +402,11 @@ bool checkMemory(Parser &p) {
 bool checkRegisterRun(Parser &p) {
     const Invocation &in = p.in;
     const uint32_t count = takesOperand(*in.command, Operand::Bytes) ? in.byteCount : in.count;
-    if (count > 0x100) return p.fail(usageError(p.topic, "count 0x%x is more than 0x100", count));
-    if (in.reg + count <= 0x100) return true;
-    return p.fail(usageError(p.topic, "0x%x registers from 0x%02x run past register 0xff", count, in.reg));
+    if (count > kI2cRegisters)
+        return p.fail(usageError(p.topic, "count 0x%x is more than 0x%x", count, kI2cRegisters));
+    if (in.reg + count <= kI2cRegisters) return true;
+    return p.fail(usageError(p.topic, "0x%x registers from 0x%02x run past register 0x%x", count, in.reg,
+                             kI2cRegisters - 1));
 }
 
 // A register given by name: what may be done with it, and its width.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "i2c_channel.h"
 #include "regmap_names.h"
 #include "spaces.h"
 #include "zoom_video.h"
@@ -93,7 +94,7 @@ struct Invocation {
     uint32_t length = 0;
     const char *file = nullptr;
     uint8_t channel = 0, device = 0, reg = 0, port = 0;
-    uint8_t bytes[256] = {};  // i2c set's values
+    uint8_t bytes[kI2cRegisters] = {};  // i2c set's values
     unsigned byteCount = 0;
     unsigned width = 0;  // 0: not given
     uint32_t count = 1;

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t kHeader = 256, kPciRow = 16;
+constexpr uint32_t kPciRow = 16;
 
 }  // namespace
 
@@ -16,7 +16,7 @@ int runPciDump(const Invocation &in) {
     int firstError = 0;
     uint32_t failedAt = 0;
     Json header = Json::array();  // null where a byte could not be read
-    for (uint32_t row = 0; row < kHeader; row += kPciRow) {
+    for (uint32_t row = 0; row < pciSpace().size; row += kPciRow) {
         char line[3 + 3 * kPciRow + 1];
         char *out = putByte(line, static_cast<uint8_t>(row));
         *out++ = ':';

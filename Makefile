@@ -80,7 +80,7 @@ format-check:
 tidy:
 	cmake --preset tidy $(CLANG_COMPILERS) $(CMAKE_ARGS) >/dev/null
 	cmake --build build-tidy --target tkv_regmap_offsets tkv_shipped_regmaps >/dev/null
-	$(RUN_CLANG_TIDY) -quiet -p build-tidy '(lib|common|console|sim|client|tool|python|examples)/' >build-tidy/clang-tidy.log 2>&1 || \
+	$(RUN_CLANG_TIDY) -quiet -p build-tidy '(lib|common|console|sim|client|tool|web|python|examples)/' >build-tidy/clang-tidy.log 2>&1 || \
 	  { grep -E 'warning:|error:' build-tidy/clang-tidy.log; exit 1; }
 	cppcheck --project=build-tidy/compile_commands.json --enable=warning,style,performance,portability \
 	  --inline-suppr --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -i tests

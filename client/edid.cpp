@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <cmath>
+
 #include "../common/device_facts.h"
 #include "library_result.h"
 #include "tekvaro.h"
@@ -110,11 +112,11 @@ nlohmann::ordered_json toJson(const EdidIdentity &id) {
     using Json = nlohmann::ordered_json;
     Json preferred;  // null without a detailed timing
     if (id.hasPreferred)
-        preferred = {{"width", id.preferred.width},
-                     {"height", id.preferred.height},
-                     {"refresh_hz",
-                      static_cast<double>(static_cast<long>(id.preferred.refreshHz * 1000 + 0.5)) / 1000},
-                     {"pixel_clock_khz", id.preferred.pixelClockKhz}};
+        preferred = {
+            {"width", id.preferred.width},
+            {"height", id.preferred.height},
+            {"refresh_hz", static_cast<double>(std::lround(id.preferred.refreshHz * 1000)) / 1000},  // in mHz
+            {"pixel_clock_khz", id.preferred.pixelClockKhz}};
     return {{"manufacturer", id.manufacturer},
             {"product", id.product},
             {"serial", id.serial},

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "documents.h"
+
 namespace client {
 
 Outcome findField(const regmap::Name &name, std::string_view fieldName, const regmap::Field *&found) {
@@ -56,6 +58,26 @@ FieldWrite storedValue(const regmap::Register &reg, FieldWrite write, bool &merg
     merge = write.mask != 0 && reg.access != regmap::Access::WriteOnly;
     if (write.mask && !merge) write.bits |= reg.reset & ~write.mask;
     return write;
+}
+
+Outcome writeRegister(const regmap::Name &name, uint64_t value, const FieldWrite *fields, uint64_t &stored,
+                      uint64_t *old) {
+    const Space &space = *findSpace(regmap::spaceName(name.block->space));
+    const uint32_t address = name.address();
+    const unsigned width = name.reg->bytes();
+    bool merge = false;
+    FieldWrite write{value, ~uint64_t{0}};
+    if (fields) write = storedValue(*name.reg, *fields, merge);
+    uint64_t before = 0;
+    if (int error = merge || old ? space.read(address, width, before) : 0)
+        return failed(Failure::Device, requestFailureText("read", {error, space.name, address, width}),
+                      error);
+    if (old) *old = before;
+    stored = merge ? (before & ~write.mask) | (write.bits & write.mask) : write.bits;
+    if (int error = space.write(address, width, stored))
+        return failed(Failure::Device, requestFailureText("write", {error, space.name, address, width}),
+                      error);
+    return succeeded();
 }
 
 }  // namespace client

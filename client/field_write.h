@@ -38,6 +38,13 @@ Outcome addField(FieldWrite &write, const regmap::Name &name, const regmap::Fiel
 // that cannot be read (write-only) starts from its reset value instead.
 FieldWrite storedValue(const regmap::Register &reg, FieldWrite write, bool &merge);
 
+// Writes `name`'s register as tkvtool write does: `value` whole, or (with
+// `fields`) the fields' bits of `write` through storedValue.  `stored` is
+// what was written, `old` (unless null: a write-only register) what the
+// register held: its one read.  A Device failure says which request failed.
+Outcome writeRegister(const regmap::Name &name, uint64_t value, const FieldWrite *fields, uint64_t &stored,
+                      uint64_t *old = nullptr);
+
 }  // namespace client
 
 #endif

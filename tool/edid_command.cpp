@@ -1,6 +1,7 @@
 // edid: a monitor's EDID as raw bytes for edid-decode and files, or as hex
 // rows (which edid-decode also reads) on a terminal.
 #include "commands.h"
+#include "documents.h"
 #include "edid.h"
 #include "hex_text.h"
 #include "json_output.h"
@@ -24,12 +25,6 @@ void printRows(const uint8_t *data, size_t length) {
     }
 }
 
-std::string hexString(const std::vector<uint8_t> &bytes) {
-    std::string text(2 * bytes.size(), '0');
-    for (size_t i = 0; i < bytes.size(); ++i) putByte(&text[2 * i], bytes[i]);
-    return text;
-}
-
 }  // namespace
 
 int runEdid(const Invocation &in) {
@@ -41,14 +36,7 @@ int runEdid(const Invocation &in) {
     }
     const int block = edid.valid ? -1 : edid.badBlock;
     if (in.json) {
-        client::EdidIdentity identity;
-        const bool decoded = client::decodeEdidIdentity(edid.bytes, identity);
-        printJson({{"port", in.port},
-                   {"length", edid.bytes.size()},
-                   {"bytes", hexString(edid.bytes)},
-                   {"valid", edid.valid},
-                   {"bad_block", block >= 0 ? Json(block) : Json()},
-                   {"identity", decoded ? Json(client::toJson(identity)) : Json()}});
+        printJson(client::edidDocument(in.port, edid));
     } else if (in.output || !outputIsTerminal()) {
         outputWrite(edid.bytes.data(), edid.bytes.size());
     } else {

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "commands.h"
+#include "documents.h"
 #include "hex_text.h"
 #include "i2c_check.h"
 #include "json_output.h"
@@ -30,41 +31,35 @@ char i2cText(uint8_t c) {
 
 // As i2cdetect -l lists adapters: a line per channel, tab-separated.
 int runI2cList(const Invocation &in) {
-    Json channels = Json::array();
-    for (unsigned channel = 0; channel < kI2cChannels; ++channel) {
-        ChannelState state{};
-        if (int error = readChannelState(channel, state)) {
-            complain("i2c list: channel %u: %s", channel, strerror(error));
-            return kExitFailed;
-        }
-        if (in.json)
-            channels.push_back(
-                {{"channel", channel}, {"enabled", state.enabled()}, {"prescale", state.prescale}});
-        else
-            outputPrint("i2c-%u\t%s\tprescale 0x%04x\tI2C master %u\n", channel,
-                        state.enabled() ? "enabled" : "disabled", state.prescale, channel);
-    }
-    if (in.json) printJson(channels);
-    return kExitOk;
+    Json channels;
+    const client::Outcome read = client::i2cListDocument(channels);
+    if (in.json && read.ok()) printJson(channels);
+    if (!in.json)
+        for (const Json &c : channels)
+            outputPrint("i2c-%u\t%s\tprescale 0x%04x\tI2C master %u\n", c["channel"].get<unsigned>(),
+                        c["enabled"].get<bool>() ? "enabled" : "disabled", c["prescale"].get<unsigned>(),
+                        c["channel"].get<unsigned>());
+    if (read.ok()) return kExitOk;
+    complain("i2c list: %s", read.message.c_str());
+    return kExitFailed;
 }
 
 // Each address is probed with a one-byte read of its register 0.  The grid
 // is printed once the scan is over; a channel that does not respond ends it.
 int runI2cDetect(const Invocation &in) {
     if (int status = checkChannelEnabled(in.channel, "i2c detect")) return status;
-    bool present[0x80];
-    unsigned failedAt = 0;
-    if (int result = client::detectDevices(in.channel, present, failedAt)) {
-        complain("i2c detect %u: %s", in.channel, i2cReason(result));
+    Json found;
+    const client::Outcome scan = client::i2cDetectDocument(in.channel, found);
+    if (!scan.ok()) {
+        complain("i2c detect %u: %s", in.channel, scan.message.c_str());
         return kExitFailed;
     }
     if (in.json) {
-        Json found = Json::array();
-        for (int address = kFirstProbe; address <= kLastProbe; ++address)
-            if (present[address]) found.push_back(address);
-        printJson({{"channel", in.channel}, {"addresses", found}});
+        printJson(found);
         return kExitOk;
     }
+    bool present[0x80] = {};
+    for (const Json &address : found["addresses"]) present[address.get<unsigned>() & 0x7F] = true;
     outputPrint("%s\n", kColumns);
     for (int row = 0; row < 0x80; row += kI2cRow) {
         char line[4 + 3 * kI2cRow + 2];
@@ -90,38 +85,34 @@ int runI2cDetect(const Invocation &in) {
 // Sixteen registers a transaction; after a failure the rest show XX untried.
 int runI2cDump(const Invocation &in) {
     if (int status = checkChannelEnabled(in.channel, "i2c dump")) return status;
-    if (!in.json) outputPrint("%s    0123456789abcdef\n", kColumns);
-    Json registers = Json::array();  // null where a register could not be read
-    int firstFailure = 0, failedAt = 0;
-    for (int row = 0; row < kRegisters; row += kI2cRow) {
-        uint8_t bytes[kI2cRow] = {};
-        const int result =
-            firstFailure ? firstFailure
-                         : client::i2cRead(in.channel, in.device, static_cast<unsigned>(row), kI2cRow, bytes);
-        if (result != 0 && !firstFailure) {
-            firstFailure = result;
-            failedAt = row;
-        }
-        if (in.json) {
-            for (uint8_t byte : bytes) registers.push_back(result ? Json() : Json(byte));
-            continue;
-        }
-        char line[4 + 3 * kI2cRow + 3 + kI2cRow + 1];
-        char *out = putByte(line, static_cast<uint8_t>(row));
-        *out++ = ':';
-        *out++ = ' ';
-        for (uint8_t byte : bytes) {
-            out = result ? putText(out, "XX") : putByte(out, byte);
+    int firstFailure = 0;
+    unsigned failedAt = 0;
+    const Json document = client::i2cDumpDocument(in.channel, in.device, firstFailure, failedAt);
+    if (in.json) {
+        printJson(document);
+    } else {
+        outputPrint("%s    0123456789abcdef\n", kColumns);
+        const Json &registers = document["registers"];
+        for (unsigned row = 0; row < kRegisters; row += kI2cRow) {
+            const bool failed = registers[row].is_null();  // a transaction's row fails whole
+            uint8_t bytes[kI2cRow] = {};
+            for (unsigned k = 0; k < kI2cRow && !failed; ++k) bytes[k] = registers[row + k].get<uint8_t>();
+            char line[4 + 3 * kI2cRow + 3 + kI2cRow + 1];
+            char *out = putByte(line, static_cast<uint8_t>(row));
+            *out++ = ':';
             *out++ = ' ';
+            for (uint8_t byte : bytes) {
+                out = failed ? putText(out, "XX") : putByte(out, byte);
+                *out++ = ' ';
+            }
+            out = putText(out, "   ");
+            for (uint8_t byte : bytes) *out++ = failed ? 'X' : i2cText(byte);
+            *out++ = '\n';
+            outputWrite(line, static_cast<size_t>(out - line));
         }
-        out = putText(out, "   ");
-        for (uint8_t byte : bytes) *out++ = result ? 'X' : i2cText(byte);
-        *out++ = '\n';
-        outputWrite(line, static_cast<size_t>(out - line));
     }
-    if (in.json) printJson({{"channel", in.channel}, {"address", in.device}, {"registers", registers}});
     if (!firstFailure) return kExitOk;
-    return i2cFailed("dump", in, static_cast<unsigned>(failedAt), firstFailure);
+    return i2cFailed("dump", in, failedAt, firstFailure);
 }
 
 int runI2cGet(const Invocation &in) {

@@ -3,10 +3,10 @@
 #ifndef TKVTOOL_JSON_OUTPUT_H
 #define TKVTOOL_JSON_OUTPUT_H
 
-#include <nlohmann/json.hpp>
+#include "documents.h"
 
 // Objects keep their keys in the order the command puts them.
-using Json = nlohmann::ordered_json;
+using Json = client::Document;
 
 void printJson(const Json &document);
 

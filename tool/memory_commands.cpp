@@ -1,5 +1,6 @@
 // read and write (and pci read / pci write): single items, printed bare.
 #include "commands.h"
+#include "documents.h"
 #include "json_output.h"
 #include "names.h"
 #include "output.h"
@@ -18,39 +19,29 @@ void printValue(uint64_t value, unsigned width) {
 int runRead(const Invocation &in) {
     const Space &space = *in.space;
     const unsigned width = widthOf(in);
+    if (in.json) {
+        client::RequestFailure failure;
+        const Json document = client::readDocument(space, in.address, width, in.count,
+                                                   in.named ? &in.name : nullptr, in.decode, failure);
+        if (failure.failed()) complain("%s", client::requestFailureText("read", failure).c_str());
+        printJson(document);
+        return failure.failed() ? kExitFailed : kExitOk;
+    }
     uint32_t address = in.address;
-    Json values = Json::array();
-    int status = kExitOk;
     for (uint32_t i = 0; i < in.count && !outputFailed(); ++i, address += width) {
         uint64_t value = 0;
-        if (int error = space.read(address, width, value)) {
-            status = requestFailed("read", space.name, address, width, error);
-            break;
-        }
+        if (int error = space.read(address, width, value))
+            return requestFailed("read", space.name, address, width, error);
         if (in.named && in.name.field) {
             const regmap::Field &field = *in.name.field;
-            if (in.json)
-                values.push_back({{"name", in.name.text()}, {"value", field.extract(value)}});
-            else
-                outputPrint("0x%0*llx\n", static_cast<int>((field.bits() + 3) / 4),
-                            static_cast<unsigned long long>(field.extract(value)));
-            continue;
-        }
-        if (in.json) {
-            Json item = {{"address", address}, {"value", value}};
-            if (in.named) item["name"] = in.name.text();
-            if (in.named && in.decode)
-                for (const regmap::Field &f : in.name.reg->fields) item["fields"][f.name] = f.extract(value);
-            values.push_back(item);
+            outputPrint("0x%0*llx\n", static_cast<int>((field.bits() + 3) / 4),
+                        static_cast<unsigned long long>(field.extract(value)));
             continue;
         }
         printValue(value, width);
         if (in.decode) printDecoded(*in.name.reg, value);
     }
-    // A value whose request failed is never printed: the document holds those before it.
-    if (in.json)
-        printJson({{"space", space.name}, {"width", 8 * width}, {"values", values}});  // bits, as everywhere
-    return status;
+    return kExitOk;
 }
 
 int runWrite(const Invocation &in) {

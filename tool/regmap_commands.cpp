@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "commands.h"
+#include "documents.h"
 #include "i2c_check.h"
 #include "json_output.h"
 #include "names.h"
@@ -17,17 +18,8 @@ bool matches(const char *pattern, const std::string &name) {
     return fnmatch(pattern, name.c_str(), FNM_CASEFOLD) == 0;
 }
 
-// A register and its decoded fields, as text or into `list` (--json); a
-// write-only register has no `value`.
-void showValue(const regmap::Register &r, uint32_t address, const uint64_t *value, Json *list,
-               int addressDigits = 8) {
-    if (list) {
-        Json item = {{"name", r.name}, {"address", address}, {"value", value ? Json(*value) : Json()}};
-        if (value)
-            for (const regmap::Field &f : r.fields) item["fields"][f.name] = f.extract(*value);
-        list->push_back(item);
-        return;
-    }
+// A register and its decoded fields; a write-only register has no `value`.
+void showValue(const regmap::Register &r, uint32_t address, const uint64_t *value, int addressDigits = 8) {
     outputPrint("  %-16s 0x%0*x", client::printable(r.name).c_str(), addressDigits, address);
     if (!value) {
         outputPrint(" write-only\n");
@@ -42,10 +34,10 @@ void showValue(const regmap::Register &r, uint32_t address, const uint64_t *valu
 }
 
 // One register of a block in a space of the device.
-int showRegister(const regmap::Name &n, Json *list) {
+int showRegister(const regmap::Name &n) {
     const regmap::Register &r = *n.reg;
     if (r.access == regmap::Access::WriteOnly) {
-        showValue(r, n.address(), nullptr, list);
+        showValue(r, n.address(), nullptr);
         return kExitOk;
     }
     const Space &space = *findSpace(regmap::spaceName(n.block->space));
@@ -54,22 +46,16 @@ int showRegister(const regmap::Name &n, Json *list) {
         outputFlush();
         return requestFailed("read", space.name, n.address(), r.bytes(), error);
     }
-    showValue(r, n.address(), &value, list);
+    showValue(r, n.address(), &value);
     return kExitOk;
 }
 
-// The heading of a block, or its object in the --json document.
-Json *startBlock(const Invocation &in, Json &document, const std::string &name,
-                 const std::string &description, const char *where) {
-    if (!in.json) {
-        outputPrint("%s: %s (%s)\n", client::printable(name).c_str(), client::printable(description).c_str(),
-                    where);
-        return nullptr;
-    }
-    document.push_back(
-        {{"block", name}, {"description", description}, {"at", where}, {"registers", Json::array()}});
-    return &document.back()["registers"];
+void printHeading(const std::string &name, const std::string &description, const char *where) {
+    outputPrint("%s: %s (%s)\n", client::printable(name).c_str(), client::printable(description).c_str(),
+                where);
 }
+
+std::vector<std::string> wordList(const Invocation &in) { return {in.words.begin(), in.words.end()}; }
 
 }  // namespace
 
@@ -77,27 +63,22 @@ int runRegs(const Invocation &in) {
     const regmap::Map *map = deviceMap(in.mapFiles);
     if (!map) return kExitUsage;
     const char *pattern = in.words.empty() ? "*" : in.words[0];
-    Json list = Json::array();
     bool any = false;
-    for (const regmap::Block &b : map->blocks)
-        for (const regmap::Instance &i : b.instances)
-            for (const regmap::Register &r : b.registers) {
-                const std::string name = i.name + "." + r.name;
-                if (!matches(pattern, name) && !matches(pattern, r.name)) continue;
-                any = true;
-                if (in.json)
-                    list.push_back({{"name", name},
-                                    {"space", regmap::spaceName(b.space)},
-                                    {"address", i.base + r.offset},
-                                    {"width", r.width},
-                                    {"access", regmap::accessName(r.access)},
-                                    {"description", r.description}});
-                else
+    if (in.json) {
+        const Json list = client::registerListDocument(*map, pattern);
+        printJson(list);
+        any = !list.empty();
+    } else
+        for (const regmap::Block &b : map->blocks)
+            for (const regmap::Instance &i : b.instances)
+                for (const regmap::Register &r : b.registers) {
+                    const std::string name = i.name + "." + r.name;
+                    if (!matches(pattern, name) && !matches(pattern, r.name)) continue;
+                    any = true;
                     outputPrint("%-26s %-4s 0x%08x %2u %s %s\n", client::printable(name).c_str(),
                                 regmap::spaceName(b.space), i.base + r.offset, r.width,
                                 regmap::accessName(r.access), client::printable(r.description).c_str());
-            }
-    if (in.json) printJson(list);
+                }
     if (any) return kExitOk;
     complain("no register matches '%s'", pattern);
     return kExitFailed;
@@ -105,21 +86,24 @@ int runRegs(const Invocation &in) {
 
 int runShow(const Invocation &in) {
     const regmap::Map &map = *deviceMap(in.mapFiles);  // loaded while the arguments were checked
-    Json document = Json::array();
+    if (in.json) {
+        client::RequestFailure failure;
+        const Json document = client::showDocument(map, wordList(in), failure);
+        if (failure.failed()) complain("%s", client::requestFailureText("read", failure).c_str());
+        printJson(document);
+        return failure.failed() ? kExitFailed : kExitOk;
+    }
+    const std::vector<std::string> words = wordList(in);
     int status = kExitOk;
     for (const regmap::Block &b : map.blocks)
         for (const regmap::Instance &i : b.instances) {
-            bool chosen = in.words.empty() && b.space != regmap::Space::I2c;
-            for (const char *word : in.words)
-                chosen = chosen || regmap::sameName(word, b.name) || regmap::sameName(word, i.name);
-            if (!chosen || status) continue;
+            if (!client::blockChosen(b, i, words) || status) continue;
             char where[32];
             snprintf(where, sizeof where, "%s 0x%08x", regmap::spaceName(b.space), i.base);
-            Json *list = startBlock(in, document, i.name, b.description, where);
+            printHeading(i.name, b.description, where);
             for (const regmap::Register &r : b.registers)
-                if ((status = showRegister({&b, &i, &r, nullptr}, list))) break;
+                if ((status = showRegister({&b, &i, &r, nullptr}))) break;
         }
-    if (in.json) printJson(document);
     return status;
 }
 
@@ -127,38 +111,30 @@ int runShow(const Invocation &in) {
 // transaction, shown as show shows a block.
 int runI2cShow(const Invocation &in) {
     const regmap::Map &map = *deviceMap(in.mapFiles);
-    const regmap::Block *type = nullptr;
     std::string known;
-    for (const regmap::Block &b : map.blocks) {
-        if (b.space != regmap::Space::I2c) continue;
-        known += (known.empty() ? "" : "; ") + b.name + " at";
-        for (uint8_t address : b.i2cAddresses) {
-            char text[16];
-            snprintf(text, sizeof text, "%s 0x%02x", address == b.i2cAddresses[0] ? "" : ",", address);
-            known += text;
-            if (address == in.device && !type) type = &b;
-        }
-    }
+    const regmap::Block *type = client::i2cDeviceType(map, in.device, known);
     if (!type)
         return usageError("i2c show", "the register maps know no device at 0x%02x (%s)", in.device,
                           known.empty() ? "no I2C device types" : known.c_str());
     if (int status = checkChannelEnabled(in.channel, "i2c show")) return status;
-    const unsigned end = type->span();
-    uint8_t bytes[kI2cRegisters] = {};
-    if (int result = client::i2cRead(in.channel, in.device, 0, end, bytes)) {
+    int result = 0;
+    const Json document = client::i2cShowDocument(*type, in.channel, in.device, result);
+    if (result) {
         complain("i2c show %u 0x%02x: %s", in.channel, in.device, i2cReason(result));
         return kExitFailed;
     }
-    char where[48];
-    snprintf(where, sizeof where, "I2C channel %u address 0x%02x", in.channel, in.device);
-    Json document = Json::array();
-    Json *list = startBlock(in, document, type->name, type->description, where);
-    for (const regmap::Register &r : type->registers) {
-        uint64_t value = 0;
-        for (unsigned k = 0; k < r.bytes(); ++k) value |= uint64_t{bytes[r.offset + k]} << (8 * k);
-        showValue(r, r.offset, r.access == regmap::Access::WriteOnly ? nullptr : &value, list, 2);
+    if (in.json) {
+        printJson(document);
+        return kExitOk;
     }
-    if (in.json) printJson(document);
+    const Json &shown = document[0];
+    printHeading(type->name, type->description, shown["at"].get_ref<const std::string &>().c_str());
+    size_t k = 0;
+    for (const regmap::Register &r : type->registers) {
+        const Json &value = shown["registers"][k++]["value"];
+        const uint64_t bits = value.is_null() ? 0 : value.get<uint64_t>();
+        showValue(r, r.offset, value.is_null() ? nullptr : &bits, 2);
+    }
     return kExitOk;
 }
 
@@ -175,15 +151,8 @@ int checkShownBlocks(Invocation &in, const char *topic) {
     const regmap::Map *map = deviceMap(in.mapFiles);
     if (!map) return kExitUsage;
     for (const char *word : in.words) {
-        const regmap::Block *found = nullptr;
         std::vector<std::string> names;
-        for (const regmap::Block &b : map->blocks) {
-            names.push_back(b.name);
-            for (const regmap::Instance &i : b.instances) {
-                if (regmap::sameName(word, b.name) || regmap::sameName(word, i.name)) found = &b;
-                if (i.name != b.name) names.push_back(i.name);
-            }
-        }
+        const regmap::Block *found = client::findBlock(*map, word, &names);
         if (found && found->space == regmap::Space::I2c)
             return usageError(topic, "%s is an I2C device's map: read it with tkvtool i2c get", word);
         if (found) continue;

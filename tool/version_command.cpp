@@ -1,21 +1,21 @@
 // version: what the driver reports about itself (and, in JSON, tkvtool's own).
 
 #include "commands.h"
-#include "core_version.h"
+#include "documents.h"
 #include "json_output.h"
 #include "output.h"
 #include "report.h"
 
 int runVersion(const Invocation &in) {
-    client::CoreVersion version;
-    const client::Outcome read = client::readCoreVersion(version);
+    Json document;
+    const client::Outcome read = client::versionDocument(TKV_VERSION, document);
     if (!read.ok()) {
         complain("version: %s", read.message.c_str());
         return kExitFailed;
     }
     if (in.json)
-        printJson({{"driver", version.text()}, {"tool", TKV_VERSION}});
+        printJson(document);
     else
-        outputPrint("%s\n", version.text().c_str());
+        outputPrint("%s\n", document["driver"].get_ref<const std::string &>().c_str());
     return kExitOk;
 }

@@ -111,6 +111,14 @@ Document namedValue(const regmap::Name &name, uint64_t registerValue) {
     return item;
 }
 
+Document registerDocument(const regmap::Name &name, uint64_t registerValue) {
+    regmap::Name whole = name;
+    whole.field = nullptr;
+    return {{"space", regmap::spaceName(name.block->space)},
+            {"width", name.reg->width},
+            {"values", Document::array({namedValue(whole, registerValue)})}};
+}
+
 Document readDocument(const Space &space, uint32_t address, unsigned width, uint32_t count,
                       const regmap::Name *name, bool decode, RequestFailure &failure) {
     Document values = Document::array();

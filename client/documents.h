@@ -56,6 +56,8 @@ Document readDocument(const Space &space, uint32_t address, unsigned width, uint
                       const regmap::Name *name, bool decode, RequestFailure &failure);
 // One item of read -D's document: a register's value with its fields, or a field's.
 Document namedValue(const regmap::Name &name, uint64_t registerValue);
+// read -D's whole document for a register (never its field) holding `registerValue`.
+Document registerDocument(const regmap::Name &name, uint64_t registerValue);
 
 // i2c list: the masters' state; a Device failure names the channel, and the
 // document holds the channels before it.

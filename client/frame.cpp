@@ -9,6 +9,7 @@
 #include "library_result.h"
 #include "spaces.h"
 #include "tekvaro.h"
+#include "transfer.h"
 
 #ifdef TKV_PNG
 #include <spng.h>
@@ -162,3 +163,35 @@ int encodePng(uint32_t, uint32_t, PixelFormat, RowSource, void *, void *&png, si
 
 const char *pngError(int) { return "built without PNG support (libspng)"; }
 #endif
+
+namespace {
+
+// The rows come from video memory as they are encoded.
+struct VideoRows {
+    const FrameLocation &frame;
+    Failure failure;
+};
+
+bool readRow(void *context, uint32_t y, uint8_t *row) {
+    auto &rows = *static_cast<VideoRows *>(context);
+    const auto rowBytes = rows.frame.width * 2;
+    return readBytes(*findSpace("vram"), rows.frame.offset + y * rowBytes, rowBytes, 0, row, nullptr,
+                     rows.failure) == rowBytes;
+}
+
+}  // namespace
+
+void grabFrame(unsigned port, PixelFormat format, FrameGrab &grab) {
+    grab = FrameGrab{};
+    if (locateFrame(port, grab.frame, grab.problem) != FrameFault::None) return;
+    VideoRows rows{grab.frame, {}};
+    const int error =
+        encodePng(grab.frame.width, grab.frame.height, format, readRow, &rows, grab.png, grab.length);
+    if (error == kPngStopped) {
+        grab.readError = rows.failure.error;
+        grab.readAddress = rows.failure.address;
+        grab.readWidth = rows.failure.width;
+    } else {
+        grab.pngError = error;
+    }
+}

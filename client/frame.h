@@ -51,4 +51,18 @@ int encodePng(uint32_t width, uint32_t height, PixelFormat format, RowSource sou
               void *&png, size_t &length);
 const char *pngError(int code);
 
+// A port's frame grabbed whole as a PNG image, as tkvtool capture writes it
+// and tkvweb serves it: located, read from video memory a row at a time and encoded.
+struct FrameGrab {
+    FrameLocation frame{};
+    FrameProblem problem;  // problem.fault: the frame could not be located
+    int readError = 0;     // a video memory read failed, at readAddress
+    uint32_t readAddress = 0, readWidth = 0;
+    int pngError = 0;     // the encoder failed (pngError() tells why)
+    void *png = nullptr;  // malloc'd; the caller frees it
+    size_t length = 0;
+    bool ok() const { return problem.fault == FrameFault::None && !readError && !pngError; }
+};
+void grabFrame(unsigned port, PixelFormat format, FrameGrab &grab);
+
 #endif

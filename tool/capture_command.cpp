@@ -7,7 +7,6 @@
 #include "frame.h"
 #include "output.h"
 #include "report.h"
-#include "transfer.h"
 
 namespace {
 
@@ -16,10 +15,9 @@ int captureFailed(unsigned port, const char *why) {
     return kExitFailed;
 }
 
-// Where the frame lies and how large it is; the exit status.
-int locate(unsigned port, FrameLocation &frame) {
-    FrameProblem problem;
-    switch (locateFrame(port, frame, problem)) {
+// Why the frame could not be located; the exit status.
+int located(unsigned port, const FrameProblem &problem) {
+    switch (problem.fault) {
     case FrameFault::None: return kExitOk;
     case FrameFault::RegisterFailed:
         return requestFailed("capture: read", "reg", problem.reg, 4, problem.error);
@@ -34,35 +32,18 @@ int locate(unsigned port, FrameLocation &frame) {
     return kExitFailed;
 }
 
-// The rows come from video memory as they are encoded.
-struct VideoRows {
-    const FrameLocation &frame;
-    Failure failure;
-};
-
-bool readRow(void *context, uint32_t y, uint8_t *row) {
-    auto &rows = *static_cast<VideoRows *>(context);
-    const auto rowBytes = rows.frame.width * 2;
-    return readBytes(*findSpace("vram"), rows.frame.offset + y * rowBytes, rowBytes, 0, row, nullptr,
-                     rows.failure) == rowBytes;
-}
-
 }  // namespace
 
 int runCapture(const Invocation &in) {
     if (!in.output && outputIsTerminal())
         return usageError("capture", "a PNG image is not written to a terminal (use -o FILE)");
-    FrameLocation frame{};
-    if (int status = locate(in.port, frame)) return status;
-    VideoRows rows{frame, {}};
-    void *png = nullptr;
-    size_t length = 0;
-    const int error = encodePng(frame.width, frame.height, in.pixelFormat, readRow, &rows, png, length);
-    if (error == kPngStopped)
-        return requestFailed("capture: read", "vram", rows.failure.address, rows.failure.width,
-                             rows.failure.error);
-    if (error) return captureFailed(in.port, pngError(error));
-    outputWrite(png, length);
-    free(png);
+    FrameGrab grab;
+    grabFrame(in.port, in.pixelFormat, grab);
+    if (int status = located(in.port, grab.problem)) return status;
+    if (grab.readError)
+        return requestFailed("capture: read", "vram", grab.readAddress, grab.readWidth, grab.readError);
+    if (grab.pngError) return captureFailed(in.port, pngError(grab.pngError));
+    outputWrite(grab.png, grab.length);
+    free(grab.png);
     return kExitOk;
 }

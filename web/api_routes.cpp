@@ -1,5 +1,7 @@
 // /api/v1: the documents of tkvtool --json, a register write, live events.
 #include <httplib.h>
+#include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 #include <deque>
@@ -8,6 +10,7 @@
 #include "documents.h"
 #include "event_poller.h"
 #include "field_write.h"
+#include "frame.h"
 #include "i2c_channel.h"
 #include "json_reply.h"
 #include "request_parsing.h"
@@ -91,7 +94,7 @@ bool number(Response &res, const std::string &text, uint64_t max, const char *no
 bool channelReady(Response &res, unsigned channel) {
     const client::ChannelCheck check = client::checkChannel(channel);
     if (check.ok()) return true;
-    replyError(res, check.disabled ? 409 : 502, check.message);
+    replyError(res, 502, check.message);
     return false;
 }
 
@@ -144,6 +147,7 @@ public:
         route(s, "GET", "/api/v1/pci", &Api::pci);
         route(s, "GET", R"(/api/v1/edid/([^/]+))", &Api::edid);
         route(s, "GET", R"(/api/v1/zv/([^/]+))", &Api::zoomVideo);
+        route(s, "GET", R"(/api/v1/zv/([^/]+)/frame\.png)", &Api::frame);
         route(s, "GET", "/api/v1/snapshot", &Api::snapshotNow);
         route(s, "GET", "/api/v1/events", &Api::events);
         for (const char *method : {"GET", "PUT", "POST", "DELETE"})
@@ -274,7 +278,7 @@ private:
         }
         if (!written.ok()) return replyOutcome(res, written);
         logWrite(req, name, readable ? &old : nullptr, stored);
-        replyDocument(res, {{"name", name.text()}, {"address", name.address()}, {"value", stored}});
+        replyDocument(res, client::registerDocument(name, stored));
     }
 
     void blocks(const Request &req, Response &res) {
@@ -389,6 +393,33 @@ private:
         const client::ZoomVideoOutcome read = client::zoomVideoInfo(static_cast<unsigned>(port), state);
         if (!read.ok()) return replyOutcome(res, read);
         replyDocument(res, toJson(static_cast<unsigned>(port), state));
+    }
+
+    // The port's frame as tkvtool capture writes it.
+    void frame(const Request &req, Response &res) {
+        uint64_t port = 0;
+        if (!number(res, req.matches[1], 255, "zoom video port", port)) return;
+        if (port >= kZoomVideoPorts)
+            return replyError(res, 404, "no zoom video port " + std::to_string(port));
+        PixelFormat format = PixelFormat::Uyvy;
+        if (req.has_param("format") && !pixelFormatNamed(req.get_param_value("format").c_str(), format))
+            return replyError(res, 400, "invalid format (uyvy, yuyv or rgb565)");
+        FrameGrab grab;
+        {
+            DeviceGuard device(gDeviceLock);
+            grabFrame(static_cast<unsigned>(port), format, grab);
+        }
+        if (grab.problem.fault == FrameFault::NoSize)
+            return replyError(res, 404, "no frame: the port does not capture and has no window");
+        if (grab.problem.fault != FrameFault::None)
+            return replyError(
+                res, 502,
+                grab.problem.error ? strerror(grab.problem.error) : "the frame is not in video memory");
+        if (grab.readError)
+            return replyError(res, 502, std::string("reading video memory: ") + strerror(grab.readError));
+        if (grab.pngError) return replyError(res, 502, pngError(grab.pngError));
+        res.set_content(static_cast<const char *>(grab.png), grab.length, "image/png");
+        free(grab.png);
     }
 
     void snapshotNow(const Request &, Response &res) {

@@ -1,5 +1,8 @@
 #include "event_poller.h"
 
+#include <stdio.h>
+#include <time.h>
+
 #include "device_lock.h"
 #include "documents.h"
 
@@ -36,7 +39,8 @@ void EventStream::end() {
     ready_.notify_all();
 }
 
-std::string readEvent(const std::vector<regmap::Name> &names) {
+// Each name's document, as `tkvtool read NAME -D --json` has it.
+client::Document readDocuments(const std::vector<regmap::Name> &names) {
     client::Document documents = client::Document::object();
     for (const regmap::Name &name : names) {
         const Space &space = *findSpace(regmap::spaceName(name.block->space));
@@ -45,12 +49,24 @@ std::string readEvent(const std::vector<regmap::Name> &names) {
         {
             DeviceGuard device(gDeviceLock);
             document =
-                client::readDocument(space, name.address(), name.reg->bytes(), 1, &name, false, failure);
+                client::readDocument(space, name.address(), name.reg->bytes(), 1, &name, true, failure);
         }
         if (failure.failed()) document = {{"error", client::requestFailureText("read", failure)}};
         documents[name.text()] = document;
     }
-    const client::Document event = {{"documents", documents}};
+    return documents;
+}
+
+// An event of the documents, with the time they were read (UTC, to the millisecond).
+std::string eventOf(const client::Document &documents) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm parts{};
+    gmtime_r(&now.tv_sec, &parts);
+    char when[40], stamp[64];
+    strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &parts);
+    snprintf(stamp, sizeof stamp, "%s.%03dZ", when, static_cast<int>(now.tv_nsec / 1000000));
+    const client::Document event = {{"time", stamp}, {"documents", documents}};
     return "data: " + event.dump(-1, ' ', false, client::Document::error_handler_t::replace) + "\n\n";
 }
 
@@ -110,13 +126,16 @@ void EventPoller::poll(const std::string &key) {
     // Read outside the poller's lock: new streams are not held up by the device.
     const std::vector<regmap::Name> names = groups_[key].names;
     lock_.unlock();
-    const std::string event = readEvent(names);
+    const client::Document documents = readDocuments(names);
+    const std::string text = documents.dump(-1, ' ', false, client::Document::error_handler_t::replace);
     lock_.lock();
     // The group may have gone while the device was read.
     const auto it = groups_.find(key);
-    if (it == groups_.end() || event == it->second.last) return;
+    if (it == groups_.end() || text == it->second.lastDocuments) return;
     Group &group = it->second;
-    group.last = event;
+    group.lastDocuments = text;
+    group.last = eventOf(documents);
+    const std::string &event = group.last;
     auto &streams = group.streams;
     for (size_t i = 0; i < streams.size();)
         if (streams[i]->push(event))

@@ -58,7 +58,8 @@ private:
         std::vector<regmap::Name> names;
         uint32_t intervalMs = 0;
         std::chrono::steady_clock::time_point due;
-        std::string last;  // the last event sent, which a new stream starts with
+        std::string last;           // the last event sent, which a new stream starts with
+        std::string lastDocuments;  // its documents, to which the next read is compared
         std::vector<std::shared_ptr<EventStream>> streams;
     };
     void run();

@@ -17,7 +17,7 @@ constexpr char kUsage[] =
     "Usage: tkvweb [OPTION]...\n"
     "Serve the board's registers, I2C devices, EDIDs and live values over HTTP.\n"
     "\n"
-    "  -l, --listen HOST:PORT  the address to listen on (default 127.0.0.1:8420;\n"
+    "  -l, --listen HOST:PORT  the address to listen on (default 127.0.0.1:8470;\n"
     "                          port 0: any free port)\n"
     "  -r, --read-only         refuse every change to the device\n"
     "  -t, --token-file FILE   keep the access token in FILE (made 0600 when absent)\n"

@@ -7,7 +7,7 @@
 
 struct Options {
     std::string host = "127.0.0.1";  // loopback unless asked otherwise
-    int port = 8420;                 // 0: any free port
+    int port = 8470;                 // 0: any free port
     bool readOnly = false;
     std::string tokenFile;  // empty: a new token each start
     std::vector<std::string> mapFiles;

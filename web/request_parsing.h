@@ -16,7 +16,7 @@ bool parseDecimalNumber(std::string_view text, uint64_t max, uint64_t &value);
 bool parseNumber(std::string_view text, uint64_t max, uint64_t &value);
 
 constexpr size_t kMostWatchedNames = 64;
-constexpr uint32_t kShortestIntervalMs = 50, kLongestIntervalMs = 60000;
+constexpr uint32_t kShortestIntervalMs = 10, kLongestIntervalMs = 10000;
 
 // "A,B,C": register or field names (letters, digits, '_' and '.'), at most
 // kMostWatchedNames; false with the reason otherwise.

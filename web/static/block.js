@@ -38,6 +38,7 @@ export async function showBlock(view, blockName, writable) {
   const [shown, registers] = await Promise.all([get(`/blocks/${encodeURIComponent(blockName)}`),
     get(`/registers?match=${encodeURIComponent(blockName + '.*')}`)]);
   const widths = Object.fromEntries(registers.map((r) => [r.name, r.width]));
+  const readOnly = new Set(registers.filter((r) => r.access === 'ro').map((r) => r.name));
   const names = [];
   view.replaceChildren(el('h1', {}, blockName));
   for (const block of shown) {
@@ -49,9 +50,10 @@ export async function showBlock(view, blockName, writable) {
       const bits = widths[name];
       const message = el('div', { class: 'error' });
       const value = r.value === undefined ? '(write-only)' : hex(r.value, bits);
+      const editable = writable && !readOnly.has(name);
       const cell = el('td', { class: 'value' }, r.value === undefined ? value
-        : editor(name, value, (v) => ({ value: v }), message, writable && r.value !== undefined));
-      const fields = el('ul', { class: 'fields' }, ...fieldItems(name, r.fields, writable, message));
+        : editor(name, value, (v) => ({ value: v }), message, editable));
+      const fields = el('ul', { class: 'fields' }, ...fieldItems(name, r.fields, editable, message));
       table.append(el('tr', { 'data-name': name }, el('td', {}, pinButton(name)), el('td', { class: 'mono' }, r.name),
         cell, el('td', {}, fields, message)));
       if (r.value !== undefined) names.push(name);

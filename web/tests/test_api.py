@@ -94,6 +94,8 @@ def test_write_by_value_and_fields_is_seen_by_tkvtool_and_logged(server):
     status, _, text = server.request("PUT", "/api/v1/registers/ZV0.PORT_CTRL", '{"fields": {"capture": 1}}')
     assert status == 200, text
     assert server.tool("read", "ZV0.PORT_CTRL").stdout == "0x00000011\n"
+    # answered with the register's new document, as tkvtool read -D --json has it
+    assert json.loads(text) == json.loads(server.tool("read", "ZV0.PORT_CTRL", "-D", "--json").stdout)
     _, log = server.get("/api/v1/writes")
     assert [(w["name"], w["old"], w["new"]) for w in log] == [
         ("ZV0.PORT_CTRL", "0x00000000", "0x00000010"), ("ZV0.PORT_CTRL", "0x00000010", "0x00000011")]
@@ -102,7 +104,7 @@ def test_write_by_value_and_fields_is_seen_by_tkvtool_and_logged(server):
 @pytest.mark.parametrize("method, path, body, headers, token, status", [
     ("GET", "/api/v1/version", None, {}, False, 401),
     ("GET", "/api/v1/version", None, {"Authorization": "Bearer " + "0" * 64}, False, 401),
-    ("GET", "/api/v1/version", None, {"Host": "evil.example:80"}, True, 421),
+    ("GET", "/api/v1/version", None, {"Host": "evil.example:80"}, True, 403),
     ("PUT", "/api/v1/registers/ZV0.PORT_CTRL", '{"value": 1}', {"Origin": "http://evil.example"}, True, 403),
     ("POST", "/api/v1/diff", "{}", {"Origin": "http://evil.example"}, True, 403),
     ("GET", "/static/../index.html", None, {}, True, 400),
@@ -195,7 +197,9 @@ def test_events_first_values_then_a_change_tkvtool_made(server):
     assert first["documents"]["ZV0.PORT_CTRL"]["values"][0]["value"] == 0
     server.tool("write", "ZV0.PORT_CTRL", "0x3")
     changed = read_event(response)
-    assert changed["documents"]["ZV0.PORT_CTRL"] == json.loads(server.tool("read", "ZV0.PORT_CTRL", "--json").stdout)
+    assert changed["documents"]["ZV0.PORT_CTRL"] == json.loads(
+        server.tool("read", "ZV0.PORT_CTRL", "-D", "--json").stdout)
+    assert changed["time"] > first["time"]  # ISO 8601, UTC: ordered as text
     connection.close()
 
 
@@ -238,3 +242,20 @@ def test_token_file_refusals(tmp_path, make, message):
                             capture_output=True, text=True, timeout=5)
     assert result.returncode == 1
     assert message in result.stderr and result.stdout == ""
+
+
+def test_a_frame_is_the_png_tkvtool_capture_writes(server):
+    assert server.request("GET", "/api/v1/zv/0/frame.png")[0] == 404  # no window, no capture
+    server.tool("zv", "init", "0")
+    server.tool("zv", "start", "0")
+    for query, args in (("", []), ("?format=rgb565", ["--format", "rgb565"])):
+        connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=5)
+        connection.request("GET", "/api/v1/zv/0/frame.png" + query, headers={"Authorization": "Bearer " + server.token})
+        response = connection.getresponse()
+        image = response.read()
+        connection.close()
+        assert response.status == 200 and response.getheader("Content-Type") == "image/png"
+        expected = subprocess.run([TKVTOOL, "capture", "0", "-o", "-", *args], env=server.env, capture_output=True).stdout
+        assert image == expected
+    assert server.request("GET", "/api/v1/zv/0/frame.png?format=rgb24")[0] == 400
+    assert server.request("GET", "/api/v1/zv/2/frame.png")[0] == 404

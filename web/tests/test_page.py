@@ -51,7 +51,7 @@ def browser():
 
 
 def value_cell(browser, name):
-    return browser.find_element(By.CSS_SELECTOR, f'tr[data-name="{name}"] td.value input, tr[data-name="{name}"] td.value')
+    return browser.find_element(By.CSS_SELECTOR, f'tr[data-name="{name}"] td.value input')
 
 
 def test_a_block_lives_and_takes_edits(board, browser):

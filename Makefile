@@ -66,6 +66,7 @@ fuzz:
 bench:
 	$(call preset,bench)
 	./build-bench/bin/tkv_bench
+	/usr/bin/python3 bench/web_bench.py build-bench/bin
 
 # Every C and C++ source of the tree, for the style check.
 SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')

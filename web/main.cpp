@@ -11,6 +11,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "event_poller.h"
@@ -22,6 +23,8 @@
 #include "token_file.h"
 
 namespace {
+
+constexpr auto kLongestStop = std::chrono::milliseconds(700);
 
 int gSignalPipe[2] = {-1, -1};
 
@@ -100,6 +103,15 @@ int serve(const Options &options) {
     while (poll(&wait, 1, -1) < 0 && errno == EINTR) {}
     poller.stop();  // the event streams end first, so that the server's threads are free to stop
     server.stop();
+    // A connection kept alive keeps its worker until its second of silence is
+    // over: the server ends within a second all the same, and the device's
+    // descriptors close with the process.
+    const auto deadline = std::chrono::steady_clock::now() + kLongestStop;
+    while (!listenerDone && std::chrono::steady_clock::now() < deadline) usleep(1000);
+    if (!listenerDone) {
+        fflush(nullptr);
+        _exit(0);
+    }
     listener.join();
     closeDevice();
     return 0;

@@ -4,8 +4,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <cmath>
-
 #include "../common/device_facts.h"
 #include "library_result.h"
 #include "tekvaro.h"
@@ -36,8 +34,10 @@ EdidTiming detailedTiming(const uint8_t *d) {
     const unsigned hBlank = d[3] | unsigned(d[4] & 0xF) << 8;
     t.height = d[5] | unsigned(d[7] >> 4) << 8;
     const unsigned vBlank = d[6] | unsigned(d[7] & 0xF) << 8;
-    const double total = double(t.width + hBlank) * double(t.height + vBlank);
-    t.refreshHz = total > 0 ? t.pixelClockKhz * 1000.0 / total : 0;
+    // Integers all the way: the programs need no maths library for it.
+    const uint64_t total = uint64_t{t.width + hBlank} * (t.height + vBlank);
+    t.refreshMilliHz =
+        total ? static_cast<unsigned>((uint64_t{t.pixelClockKhz} * 1000000 + total / 2) / total) : 0;
     return t;
 }
 
@@ -112,11 +112,10 @@ nlohmann::ordered_json toJson(const EdidIdentity &id) {
     using Json = nlohmann::ordered_json;
     Json preferred;  // null without a detailed timing
     if (id.hasPreferred)
-        preferred = {
-            {"width", id.preferred.width},
-            {"height", id.preferred.height},
-            {"refresh_hz", static_cast<double>(std::lround(id.preferred.refreshHz * 1000)) / 1000},  // in mHz
-            {"pixel_clock_khz", id.preferred.pixelClockKhz}};
+        preferred = {{"width", id.preferred.width},
+                     {"height", id.preferred.height},
+                     {"refresh_hz", id.preferred.refreshMilliHz / 1000.0},
+                     {"pixel_clock_khz", id.preferred.pixelClockKhz}};
     return {{"manufacturer", id.manufacturer},
             {"product", id.product},
             {"serial", id.serial},

@@ -35,7 +35,7 @@ int firstBadBlock(const uint8_t *bytes, size_t length);
 struct EdidTiming {
     unsigned width = 0, height = 0;  // active pixels and lines
     unsigned pixelClockKhz = 0;
-    double refreshHz = 0;
+    unsigned refreshMilliHz = 0;  // to the nearest thousandth of a hertz
 };
 
 struct EdidIdentity {

@@ -250,7 +250,7 @@ Document edidDocument(unsigned port, const Edid &edid) {
 
 Outcome versionDocument(const char *program, Document &document) {
     CoreVersion version;
-    const Outcome read = readCoreVersion(version);
+    Outcome read = readCoreVersion(version);
     if (!read.ok()) return read;
     document = {{"driver", version.text()}, {"tool", program}};
     return succeeded();

@@ -36,8 +36,8 @@ EdidTiming detailedTiming(const uint8_t *d) {
     const unsigned vBlank = d[6] | unsigned(d[7] & 0xF) << 8;
     // Integers all the way: the programs need no maths library for it.
     const uint64_t total = uint64_t{t.width + hBlank} * (t.height + vBlank);
-    t.refreshMilliHz =
-        total ? static_cast<unsigned>((uint64_t{t.pixelClockKhz} * 1000000 + total / 2) / total) : 0;
+    if (total != 0)
+        t.refreshMilliHz = static_cast<unsigned>((uint64_t{t.pixelClockKhz} * 1000000 + total / 2) / total);
     return t;
 }
 

@@ -77,10 +77,11 @@ private:
         std::vector<size_t> slots(size, 0);  // a member's place + 1, or 0
         const std::hash<std::string_view> hash;
         for (size_t i = 0; i < members.size(); ++i) {
-            const std::string_view key = members.begin()[static_cast<std::ptrdiff_t>(i)].first;
-            size_t at = hash(key) & (size - 1);
+            const std::string_view memberKey = members.begin()[static_cast<std::ptrdiff_t>(i)].first;
+            size_t at = hash(memberKey) & (size - 1);
             for (; slots[at]; at = (at + 1) & (size - 1))
-                if (members.begin()[static_cast<std::ptrdiff_t>(slots[at] - 1)].first == key) return false;
+                if (members.begin()[static_cast<std::ptrdiff_t>(slots[at] - 1)].first == memberKey)
+                    return false;
             slots[at] = i + 1;
         }
         return true;

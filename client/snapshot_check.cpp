@@ -66,9 +66,9 @@ struct Checker {
     bool registers(const Json *part, const std::string &path) {
         if (!part || !part->is_object()) return fault(path, "not an object of register values");
         for (const auto &[name, value] : part->items()) {
-            bool plain = !name.empty();
-            for (char c : name) plain = plain && isgraph(static_cast<unsigned char>(c));
-            if (!plain)
+            bool oneWord = !name.empty();
+            for (char c : name) oneWord = oneWord && isgraph(static_cast<unsigned char>(c));
+            if (!oneWord)
                 return fault(member(path, name), "not a register name (one word of printable characters)");
             if (!value.is_number_unsigned() && !errorEntry(value))
                 return fault(member(path, name), "not a number from 0 to 2^64-1");

@@ -72,7 +72,8 @@ WideIntegers widenIntegers(std::string &text) {
             uint64_t value = 0;
             size_t end = 0;
             if (hexLiteral(text, at, value, end) && value > INT64_MAX) {
-                wide[{line, static_cast<unsigned>(at - lineStart + 1)}] = value;
+                const auto column = static_cast<unsigned>(at - lineStart + 1);
+                wide[{line, column}] = value;
                 text[at] = '"';
                 text.erase(at + 1, 1);
                 text.insert(end - 1, 1, '"');

@@ -329,7 +329,13 @@ private:
         if (text.rfind("0x", 0) != 0 && text.rfind("0X", 0) != 0) text = "0x" + text;
         uint64_t value = 0;
         if (!number(res, text, kLastI2cAddress, "I2C address", value)) return false;
-        if (value < kFirstI2cAddress) return replyError(res, 400, "I2C addresses start at 0x08"), false;
+        if (value < kFirstI2cAddress) {
+            char reserved[64];
+            snprintf(reserved, sizeof reserved, "0x%02x is a reserved I2C address (use 0x%02x to 0x%02x)",
+                     static_cast<unsigned>(value), kFirstI2cAddress, kLastI2cAddress);
+            replyError(res, 400, reserved);
+            return false;
+        }
         address = static_cast<unsigned>(value);
         return true;
     }

@@ -151,7 +151,7 @@ void EventPoller::run() {
         const auto now = std::chrono::steady_clock::now();
         auto soonest = now + std::chrono::seconds(1);
         std::string dueKey;
-        for (auto &entry : groups_)
+        for (const auto &entry : groups_)
             if (entry.second.due <= soonest) {
                 soonest = entry.second.due;
                 dueKey = entry.first;

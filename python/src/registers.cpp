@@ -98,8 +98,8 @@ private:
 
     // An int that fits the field, or the name the map gives a value.
     static uint64_t fieldValue(const regmap::Field &f, const py::handle &given) {
-        uint64_t value = 0;
         if (py::isinstance<py::str>(given)) {
+            uint64_t value = 0;
             const auto word = given.cast<std::string>();
             if (!client::valueOfName(f, word, value)) raiseRefused(client::invalidValue(f, word));
             return value;

@@ -35,7 +35,7 @@ httplib::Server::HandlerResponse check(const ServerSettings &settings, const htt
                                        httplib::Response &res) {
     if (!pathSafe(req.target)) return refuse(res, 400, "the path is not one this server has");
     const std::string host = req.get_header_value("Host");
-    if (!hostAllowed(host, settings.listenHost))
+    if (!hostAllowed(host, settings.listenHost, settings.allowedHosts))
         return refuse(res, 403, "this server does not answer for that host");
     const std::string authorization =
         req.get_header_value("Authorization");  // the views below are into these

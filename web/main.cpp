@@ -65,6 +65,7 @@ int serve(const Options &options) {
     }
     ServerSettings settings;
     settings.listenHost = options.host;
+    settings.allowedHosts = options.allowedHosts;
     settings.readOnly = options.readOnly;
     settings.device = options.device;
     settings.pageFolder = findPageFolder();

@@ -4,6 +4,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "request_parsing.h"
 
@@ -21,8 +22,9 @@ constexpr char kUsage[] =
     "                          port 0: any free port)\n"
     "  -r, --read-only         refuse every change to the device\n"
     "  -t, --token-file FILE   keep the access token in FILE (made 0600 when absent)\n"
+    "  -a, --allow-host NAME   answer requests for NAME too (repeatable)\n"
     "      --map FILE          a register map to load beside the others\n"
-    "  -d, --device ID         the device to open (default 0)\n"
+    "  -d, --device ID         the device to open, hexadecimal as tkvtool's (default 0)\n"
     "  -h, --help              show this help and exit\n"
     "  -V, --version           show the version and exit\n"
     "\n"
@@ -59,14 +61,18 @@ bool parseListen(const std::string &text, std::string &host, int &port) {
 }
 
 bool parseOptions(int argc, char **argv, Options &options, int &status) {
-    static const option kLong[] = {
-        {"listen", required_argument, nullptr, 'l'},     {"read-only", no_argument, nullptr, 'r'},
-        {"token-file", required_argument, nullptr, 't'}, {"map", required_argument, nullptr, 'm'},
-        {"device", required_argument, nullptr, 'd'},     {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},          {nullptr, 0, nullptr, 0}};
+    static const option kLong[] = {{"listen", required_argument, nullptr, 'l'},
+                                   {"read-only", no_argument, nullptr, 'r'},
+                                   {"token-file", required_argument, nullptr, 't'},
+                                   {"map", required_argument, nullptr, 'm'},
+                                   {"allow-host", required_argument, nullptr, 'a'},
+                                   {"device", required_argument, nullptr, 'd'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'V'},
+                                   {nullptr, 0, nullptr, 0}};
     opterr = 0;
     int c;
-    while ((c = getopt_long(argc, argv, ":l:rt:d:hV", kLong, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":l:rt:a:d:hV", kLong, nullptr)) != -1) {
         uint64_t id = 0;
         switch (c) {
         case 'l':
@@ -78,8 +84,15 @@ bool parseOptions(int argc, char **argv, Options &options, int &status) {
         case 'r': options.readOnly = true; break;
         case 't': options.tokenFile = optarg; break;
         case 'm': options.mapFiles.emplace_back(optarg); break;
+        case 'a':
+            if (!*optarg || strpbrk(optarg, ":/ ")) {
+                status = usage("invalid host name '%s'", optarg);
+                return false;
+            }
+            options.allowedHosts.emplace_back(optarg);
+            break;
         case 'd':
-            if (!parseDecimalNumber(optarg, 255, id)) {
+            if (!parseNumber(strncmp(optarg, "0x", 2) == 0 ? optarg : std::string("0x") + optarg, 255, id)) {
                 status = usage("invalid device '%s'", optarg);
                 return false;
             }

@@ -9,7 +9,8 @@ struct Options {
     std::string host = "127.0.0.1";  // loopback unless asked otherwise
     int port = 8470;                 // 0: any free port
     bool readOnly = false;
-    std::string tokenFile;  // empty: a new token each start
+    std::string tokenFile;                  // empty: a new token each start
+    std::vector<std::string> allowedHosts;  // names besides the listening address and localhost
     std::vector<std::string> mapFiles;
     int device = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "regmap.h"
 
@@ -16,6 +17,7 @@ class EventPoller;
 struct ServerSettings {
     std::string token;
     std::string listenHost;
+    std::vector<std::string> allowedHosts;
     bool readOnly = false;
     std::string pageFolder;
     int device = 0;

@@ -36,12 +36,15 @@ bool hostName(std::string_view host, std::string_view &name) {
 
 }  // namespace
 
-bool hostAllowed(std::string_view host, std::string_view listenHost) {
+bool hostAllowed(std::string_view host, std::string_view listenHost,
+                 const std::vector<std::string> &allowed) {
     std::string_view name;
     if (!hostName(host, name)) return false;
     static constexpr std::string_view kLoopback[] = {"localhost", "127.0.0.1", "[::1]"};
-    for (std::string_view allowed : kLoopback)
-        if (sameText(name, allowed)) return true;
+    for (std::string_view loopback : kLoopback)
+        if (sameText(name, loopback)) return true;
+    for (const std::string &extra : allowed)
+        if (sameText(name, extra)) return true;
     if (listenHost.empty() || listenHost == "0.0.0.0" || listenHost == "::") return false;
     if (listenHost.find(':') != std::string_view::npos)  // an IPv6 address is bracketed in a Host
         return name.size() == listenHost.size() + 2 && name.front() == '[' &&

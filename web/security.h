@@ -6,12 +6,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr char kTokenCookie[] = "tkvweb_token";
 
 // The Host header is a loopback name (any port: an ssh -L tunnel may
 // forward another one) or the listening host itself.
-bool hostAllowed(std::string_view host, std::string_view listenHost);
+// `allowed` are the --allow-host names.
+bool hostAllowed(std::string_view host, std::string_view listenHost,
+                 const std::vector<std::string> &allowed = {});
 // An Origin is this server's own: http://HOST with the request's Host.
 bool originAllowed(std::string_view origin, std::string_view host);
 

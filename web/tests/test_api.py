@@ -259,3 +259,15 @@ def test_a_frame_is_the_png_tkvtool_capture_writes(server):
         assert image == expected
     assert server.request("GET", "/api/v1/zv/0/frame.png?format=rgb24")[0] == 400
     assert server.request("GET", "/api/v1/zv/2/frame.png")[0] == 404
+
+
+def test_allowed_host_names_are_answered_others_refused(tmp_path):
+    s = Server(tmp_path, "--allow-host", "board.lab", "-d", "0")
+    try:
+        for host, status in (("board.lab:8470", 200), ("BOARD.LAB", 200), ("localhost:9", 200),
+                             ("other.lab:8470", 403), ("board.lab.evil.example", 403)):
+            assert s.request("GET", "/api/v1/version", headers={"Host": host})[0] == status, host
+    finally:
+        s.stop()
+    refused = subprocess.run([TKVWEB, "--allow-host", "a/b"], capture_output=True, text=True)
+    assert refused.returncode == 2 and "invalid host name 'a/b'" in refused.stderr

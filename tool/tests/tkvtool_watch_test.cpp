@@ -1,6 +1,7 @@
 // watch on the simulated controller, while another run writes what it polls.
 #include "tkvtool_run.h"
 
+#include <algorithm>
 #include <sstream>
 
 // A name given twice, in any spelling, is watched once: one starting line and
@@ -18,6 +19,9 @@ TEST(TkvtoolWatch, ANameGivenTwiceIsWatchedOnce) {
     std::istringstream text(lines.contents());
     std::vector<std::string> untimed;
     for (std::string line; std::getline(text, line);) untimed.push_back(line.substr(line.find(' ') + 1));
+    // The write may land between the reads of one poll (valgrind makes that
+    // likely): then the field's change is seen a poll before the register's.
+    if (untimed.size() == 4) std::sort(untimed.begin() + 2, untimed.end());
     EXPECT_EQ(untimed, (std::vector<std::string>{"ZV0.PORT_CTRL = 0x00000000", "ZV0.PORT_CTRL.capture = 0",
                                                  "ZV0.PORT_CTRL 0x00000000 -> 0x00000001 (capture 0 -> 1)",
                                                  "ZV0.PORT_CTRL.capture 0 -> 1"}));

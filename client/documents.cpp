@@ -111,6 +111,11 @@ Document namedValue(const regmap::Name &name, uint64_t registerValue) {
     return item;
 }
 
+Document namedReadDocument(const regmap::Name &name, RequestFailure &failure) {
+    const Space &space = *findSpace(regmap::spaceName(name.block->space));
+    return readDocument(space, name.address(), name.reg->bytes(), 1, &name, true, failure);
+}
+
 Document registerDocument(const regmap::Name &name, uint64_t registerValue) {
     regmap::Name whole = name;
     whole.field = nullptr;

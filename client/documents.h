@@ -54,6 +54,8 @@ Document showDocument(const regmap::Map &map, const std::vector<std::string> &bl
 // or a named register or field (`name`, null for an address).
 Document readDocument(const Space &space, uint32_t address, unsigned width, uint32_t count,
                       const regmap::Name *name, bool decode, RequestFailure &failure);
+// read NAME -D's document for a register or a field, read from the device.
+Document namedReadDocument(const regmap::Name &name, RequestFailure &failure);
 // One item of read -D's document: a register's value with its fields, or a field's.
 Document namedValue(const regmap::Name &name, uint64_t registerValue);
 // read -D's whole document for a register (never its field) holding `registerValue`.

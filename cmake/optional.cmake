@@ -5,6 +5,18 @@
 # dependencies) a missing part stops the configuration instead.
 #   tkv_skip("the Python module" "pybind11-dev")
 option(TKV_REQUIRE_ALL "Fail, rather than skip, where a part's packages are missing" OFF)
+# Sets `found` when the build's Python has pytest; otherwise skips `what`.
+function(tkv_find_pytest found what)
+  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import pytest"
+    RESULT_VARIABLE missing OUTPUT_QUIET ERROR_QUIET)
+  if(missing)
+    tkv_skip("${what}" "python3-pytest")
+    set(${found} OFF PARENT_SCOPE)
+  else()
+    set(${found} ON PARENT_SCOPE)
+  endif()
+endfunction()
+
 function(tkv_skip what packages)
   set(line "Skipping ${what} (needs: apt-get install ${packages})")
   if(TKV_REQUIRE_ALL)

@@ -246,13 +246,11 @@ private:
         if (!lookUp(map_, req.matches[1], name, res)) return;
         if (name.reg->access == regmap::Access::WriteOnly)
             return replyError(res, 400, name.text() + " is write-only");
-        const Space &space = *findSpace(regmap::spaceName(name.block->space));
         client::RequestFailure failure;
         client::Document document;
         {
             DeviceGuard device(gDeviceLock);
-            document =
-                client::readDocument(space, name.address(), name.reg->bytes(), 1, &name, true, failure);
+            document = client::namedReadDocument(name, failure);
         }
         if (failure.failed()) return replyFailure(res, "read", failure);
         replyDocument(res, document);

@@ -43,13 +43,11 @@ void EventStream::end() {
 client::Document readDocuments(const std::vector<regmap::Name> &names) {
     client::Document documents = client::Document::object();
     for (const regmap::Name &name : names) {
-        const Space &space = *findSpace(regmap::spaceName(name.block->space));
         client::RequestFailure failure;
         client::Document document;
         {
             DeviceGuard device(gDeviceLock);
-            document =
-                client::readDocument(space, name.address(), name.reg->bytes(), 1, &name, true, failure);
+            document = client::namedReadDocument(name, failure);
         }
         if (failure.failed()) document = {{"error", client::requestFailureText("read", failure)}};
         documents[name.text()] = document;

@@ -210,13 +210,14 @@ private:
         tm parts{};
         gmtime_r(&now, &parts);
         strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &parts);
+        const std::string client = req.remote_addr + ":" + std::to_string(req.remote_port);
         std::lock_guard<std::mutex> hold(logLock_);
+        // One line on standard error a write, for the lab's own log.
+        fprintf(stderr, "%s %s %s %s -> %s\n", when, client.c_str(), name.text().c_str(), oldText, newText);
+        fflush(stderr);
         if (writeLog_.size() == kMostLogged) writeLog_.pop_front();
-        writeLog_.push_back({{"time", when},
-                             {"client", req.remote_addr + ":" + std::to_string(req.remote_port)},
-                             {"name", name.text()},
-                             {"old", oldText},
-                             {"new", newText}});
+        writeLog_.push_back(
+            {{"time", when}, {"client", client}, {"name", name.text()}, {"old", oldText}, {"new", newText}});
     }
 
     void diff(const Request &req, Response &res) {

@@ -54,8 +54,10 @@ class Server:
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
         status = self.process.wait(5)
-        self.process.stdout.close()
-        self.process.stderr.close()
+        if not self.process.stderr.closed:
+            self.errors = self.process.stderr.read().splitlines()
+            self.process.stdout.close()
+            self.process.stderr.close()
         return status
 
 
@@ -99,6 +101,12 @@ def test_write_by_value_and_fields_is_seen_by_tkvtool_and_logged(server):
     _, log = server.get("/api/v1/writes")
     assert [(w["name"], w["old"], w["new"]) for w in log] == [
         ("ZV0.PORT_CTRL", "0x00000000", "0x00000010"), ("ZV0.PORT_CTRL", "0x00000010", "0x00000011")]
+    # and one line on standard error each: time, client, name, old -> new
+    assert server.stop() == 0
+    lines = server.errors
+    assert [line.split()[2:] for line in lines] == [
+        ["ZV0.PORT_CTRL", "0x00000000", "->", "0x00000010"], ["ZV0.PORT_CTRL", "0x00000010", "->", "0x00000011"]]
+    assert lines[0].split()[1].startswith("127.0.0.1:")
 
 
 @pytest.mark.parametrize("method, path, body, headers, token, status", [

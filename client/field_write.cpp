@@ -61,7 +61,7 @@ FieldWrite storedValue(const regmap::Register &reg, FieldWrite write, bool &merg
 }
 
 Outcome writeRegister(const regmap::Name &name, uint64_t value, const FieldWrite *fields, uint64_t &stored,
-                      uint64_t *old) {
+                      uint64_t *old, bool *readFailed) {
     const Space &space = *findSpace(regmap::spaceName(name.block->space));
     const uint32_t address = name.address();
     const unsigned width = name.reg->bytes();
@@ -69,9 +69,11 @@ Outcome writeRegister(const regmap::Name &name, uint64_t value, const FieldWrite
     FieldWrite write{value, ~uint64_t{0}};
     if (fields) write = storedValue(*name.reg, *fields, merge);
     uint64_t before = 0;
-    if (int error = merge || old ? space.read(address, width, before) : 0)
-        return failed(Failure::Device, requestFailureText("read", {error, space.name, address, width}),
-                      error);
+    const int readError = merge || old ? space.read(address, width, before) : 0;
+    if (readFailed) *readFailed = readError != 0;
+    if (readError)
+        return failed(Failure::Device, requestFailureText("read", {readError, space.name, address, width}),
+                      readError);
     if (old) *old = before;
     stored = merge ? (before & ~write.mask) | (write.bits & write.mask) : write.bits;
     if (int error = space.write(address, width, stored))

@@ -41,9 +41,10 @@ FieldWrite storedValue(const regmap::Register &reg, FieldWrite write, bool &merg
 // Writes `name`'s register as tkvtool write does: `value` whole, or (with
 // `fields`) the fields' bits of `write` through storedValue.  `stored` is
 // what was written, `old` (unless null: a write-only register) what the
-// register held: its one read.  A Device failure says which request failed.
+// register held: its one read.  A Device failure says which request failed,
+// in its message and (unless null) in `readFailed`.
 Outcome writeRegister(const regmap::Name &name, uint64_t value, const FieldWrite *fields, uint64_t &stored,
-                      uint64_t *old = nullptr);
+                      uint64_t *old = nullptr, bool *readFailed = nullptr);
 
 }  // namespace client
 

@@ -1,16 +1,14 @@
 // Reading a map file: TOML text to blocks, with a fault for every key that
 // is missing, of the wrong type or out of its range.
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <initializer_list>
 
 #include <toml++/toml.h>
 
+#include "input_file.h"
 #include "printable.h"
 #include "regmap.h"
 #include "regmap_names.h"
@@ -20,7 +18,7 @@
 namespace regmap {
 namespace {
 
-constexpr off_t kLargestMapFile = off_t{1} << 20;
+constexpr size_t kLargestMapFile = size_t{1} << 20;
 
 // The keys each kind of table has.
 using Keys = std::initializer_list<const char *>;
@@ -407,37 +405,15 @@ bool parseMap(std::string_view text, const std::string &file, std::vector<Block>
 }
 
 bool loadMapFile(const std::string &path, std::vector<Block> &blocks, std::vector<Fault> &faults) {
-    // Non-blocking, so that a FIFO in the way cannot hold the program; only
-    // a regular file is read.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    struct stat st;
-    std::string problem;
-    if (fd < 0 || fstat(fd, &st) != 0)
-        problem = strerror(errno);
-    else if (!S_ISREG(st.st_mode))
-        problem = "not a regular file";
-    else if (st.st_size > kLargestMapFile)
-        problem = "larger than 1 MiB";
     std::string text;
-    if (problem.empty()) {
-        text.resize(static_cast<size_t>(st.st_size));
-        size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = read(fd, &text[done], text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                problem = n < 0 ? strerror(errno) : "file shrank while read";
-                break;
-            }
-            done += static_cast<size_t>(n);
-        }
-    }
-    if (fd >= 0) close(fd);
-    if (!problem.empty()) {
-        faults.push_back({path, 0, problem});
-        return false;
-    }
-    return parseMap(text, path, blocks, faults);
+    const InputRead read = readRegularFile(path.c_str(), kLargestMapFile, text);
+    if (read.ok()) return parseMap(text, path, blocks, faults);
+    const char *problem = read.problem == InputProblem::NotRegular ? "not a regular file"
+                          : read.problem == InputProblem::TooLarge ? "larger than 1 MiB"
+                          : read.problem == InputProblem::Shrank   ? "file shrank while read"
+                                                                   : strerror(read.error);
+    faults.push_back({path, 0, problem});
+    return false;
 }
 
 }  // namespace regmap

@@ -2,12 +2,10 @@
 // between two of them (or between one and the device now), by name.  diff
 // exits as diff and cmp do: 0 the same, 1 different, 2 trouble.
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "commands.h"
+#include "input_file.h"
 #include "json_output.h"
 #include "names.h"
 #include "output.h"
@@ -26,27 +24,15 @@ constexpr size_t kLargestSnapshot = size_t{64} << 20;
 
 // A snapshot file's text; false after saying why.
 bool readSnapshotFile(const char *path, std::string &text) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<size_t>(st.st_size) > kLargestSnapshot) {
-        const int error = fd < 0 ? errno : !S_ISREG(st.st_mode) ? EINVAL : EFBIG;
-        complain("cannot read '%s': %s", path, error == EINVAL ? "not a regular file" : strerror(error));
-        if (fd >= 0) close(fd);
-        return false;
+    const InputRead read = readRegularFile(path, kLargestSnapshot, text);
+    switch (read.problem) {
+    case InputProblem::None: return true;
+    case InputProblem::NotRegular: complain("cannot read '%s': not a regular file", path); break;
+    case InputProblem::TooLarge: complain("cannot read '%s': %s", path, strerror(EFBIG)); break;
+    case InputProblem::Shrank: complain("cannot read '%s': it changed size", path); break;
+    case InputProblem::Open:
+    case InputProblem::Read: complain("cannot read '%s': %s", path, strerror(read.error)); break;
     }
-    text.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = read(fd, &text[got], text.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    const int error = errno;
-    close(fd);
-    if (got == text.size()) return true;
-    complain("cannot read '%s': %s", path, got < text.size() && error ? strerror(error) : "it changed size");
     return false;
 }
 

@@ -1,16 +1,16 @@
 #include "static_files.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string_view>
 
+#include "input_file.h"
+
 namespace {
 
-constexpr off_t kLargestFile = off_t{16} << 20;
+constexpr size_t kLargestFile = size_t{16} << 20;
 
 std::string typeOf(std::string_view name) {
     static constexpr std::pair<std::string_view, const char *> kTypes[] = {
@@ -45,22 +45,6 @@ std::string findPageFolder() {
 
 bool readPageFile(const std::string &folder, const std::string &relative, std::string &bytes,
                   std::string &type) {
-    const int fd = open((folder + "/" + relative).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool read_ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargestFile;
-    if (read_ok) {
-        bytes.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t r = read(fd, &bytes[got], bytes.size() - got);
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) break;
-            got += static_cast<size_t>(r);
-        }
-        read_ok = got == bytes.size();
-    }
-    close(fd);
     type = typeOf(relative);
-    return read_ok;
+    return readRegularFile((folder + "/" + relative).c_str(), kLargestFile, bytes, false).ok();
 }

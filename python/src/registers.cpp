@@ -48,13 +48,13 @@ public:
             raise(PyExc_TypeError, py::str("give {} a value or fields, not both").format(text()));
         if (!value && fields.empty())
             raise(PyExc_TypeError, py::str("give {} a value or fields").format(text()));
-        if (value) return store({checkedValue(*value, bytes()), 0});
+        if (value) return store(checkedValue(*value, bytes()), nullptr);
         client::FieldWrite write;
         for (auto item : fields) {
             const regmap::Field &f = field(py::str(item.first));
             raiseRefused(client::addField(write, name, f, fieldValue(f, item.second)));
         }
-        store(write);
+        store(0, &write);
     }
 
     py::dict decode() const {
@@ -110,22 +110,16 @@ private:
         return checked(number, f.mask() >> f.lsb, PyExc_ValueError, message.cast<std::string>().c_str());
     }
 
-    void store(client::FieldWrite write) const {
-        bool merge = false;
-        write = client::storedValue(reg(), write, merge);
-        const char *doing = "writing";
-        const int error = callClient(*connection, [&]() {
-            uint64_t value = write.bits;
-            if (merge) {
-                uint64_t old = 0;
-                doing = "reading";
-                if (int failed = space->read(address(), bytes(), old)) return failed;
-                doing = "writing";
-                value = (old & ~write.mask) | write.bits;
-            }
-            return space->write(address(), bytes(), value);
+    // One read (unless the register is written whole or cannot be read), one write.
+    void store(uint64_t value, const client::FieldWrite *fields) const {
+        client::Outcome written;
+        bool readFailed = false;
+        uint64_t stored = 0;
+        callLibrary(*connection, [&] {
+            written = client::writeRegister(name, value, fields, stored, nullptr, &readFailed);
+            return 0;
         });
-        if (error) raiseFailed(error, doing);
+        if (!written.ok()) raiseFailed(written.errnum, readFailed ? "reading" : "writing");
     }
 
     [[noreturn]] void raiseFailed(int error, const char *doing) const {
